@@ -1,0 +1,37 @@
+// lenti3d: live lenticular 3D from two cameras.
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/app.h"
+#include "frame/frame.h"
+#include "frame/options.h"
+#include "platform/system.h"
+
+int main(int argc, char** argv) {
+    ProgramOptions opts;
+    std::string message;
+    switch (ParseOptions(argc, argv, &opts, &message)) {
+        case OptionsResult::Help:
+            std::fputs(OptionsHelp(), stdout);
+            return 0;
+        case OptionsResult::Error:
+            std::fprintf(stderr, "%s\n", message.c_str());
+            return 2;
+        case OptionsResult::Run:
+            break;
+    }
+    programOptions() = opts;
+    std::string error;
+    if (!plat::initialize(opts.backend, &error)) {
+        std::fprintf(stderr, "lenti3d: %s\n", error.c_str());
+        std::fprintf(stderr, "lenti3d: set DISPLAY to a running X server (for example start one "
+                             "with 'Xvfb :1 &' and use DISPLAY=:1), or use --backend=headless\n");
+        return 1;
+    }
+    if (opts.backend == plat::BackendKind::Auto && !std::getenv("DISPLAY"))
+        std::fprintf(stderr, "lenti3d: DISPLAY is not set; running headless (nothing is shown)\n");
+    SetApplication(AppSetup, AppMain);
+    const int rc = WinMain();
+    plat::shutdown();
+    return rc;
+}
