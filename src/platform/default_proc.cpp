@@ -117,6 +117,12 @@ void dragEnd(Window win, Point screen) {
     if (command) postMessage(win, Msg::Command, commandParam(command), 0);
 }
 
+bool dragging(Window win) {
+    std::lock_guard lock(state().mutex);
+    WindowObj* w = find(win.id);
+    return w && w->drag != Drag::None;
+}
+
 }  // namespace
 
 LResult defaultWindowProc(Window w, Msg m, WParam wp, LParam lp) {
@@ -137,6 +143,13 @@ LResult defaultWindowProc(Window w, Msg m, WParam wp, LParam lp) {
             return 0;
         case Msg::CaptureUp:
             dragEnd(w, paramPoint(lp));
+            return 0;
+        // Input that was queued before the drag took the capture.
+        case Msg::NcMouseMove:
+            if (dragging(w)) dragMove(w, paramPoint(lp));
+            return 0;
+        case Msg::NcLButtonUp:
+            if (dragging(w)) dragEnd(w, paramPoint(lp));
             return 0;
         case Msg::DestroyRequest:
             destroyWindow(w);

@@ -252,9 +252,10 @@ std::shared_ptr<Font> Font::create(const FontDesc& desc) {
         natural = advanceOf('x');
     }
     TextMetrics& m = font->metrics_;
-    m.ascent = int(std::ceil(asc * im.ppemY / upem - 0.01));
-    m.descent = int(std::ceil(desc_ * im.ppemY / upem - 0.01));
-    m.height = m.ascent + m.descent;
+    // A cell height asked for is the height we report, exactly.
+    m.height = h > 0 ? h : int(std::lround((asc + desc_) * im.ppemY / upem));
+    m.ascent = int(std::lround(asc * im.ppemY / upem));
+    m.descent = m.height - m.ascent;
     m.internalLeading = std::max(0, m.height - int(std::lround(im.ppemY)));
     m.aveCharWidth = desc.width > 0 ? desc.width : int(std::lround(natural));
     m.maxCharWidth = desc.fixedCells ? 2 * desc.width
