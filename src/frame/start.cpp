@@ -66,8 +66,10 @@ void MainWindowCreation(plat::Window w) {
 
 void ExitSequence() {
     inputPending = 0;
-    stopRequested = 1;
+    // exitState first: the worker tests it after it clears stopRequested
+    // for a new run, so one of the two always reaches the run.
     exitState = 1;
+    stopRequested = 1;
     if (frameHooks().closeAllLogs) frameHooks().closeAllLogs();
     const int t0 = MillisecondClock();
     while (WorkerThreadActive() && unsigned(MillisecondClock() - t0) <= 2000u) sched_yield();

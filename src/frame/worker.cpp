@@ -51,6 +51,10 @@ int WorkerThreadProc() {
             running = 1;
             startRequested = 0;
             stopRequested = 0;
+            // Exit writes exitState before stopRequested: seen here, it came
+            // while the run was being started, and a run begun now would
+            // never be asked to stop.
+            if (exitState != 0) break;
             RunApplicationMain();
             if (exitState != 0) break;
             running = 0;

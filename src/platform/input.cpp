@@ -19,6 +19,16 @@ namespace {
 // until the last button goes up, as on every desktop.
 uint32_t clientCapture = 0;
 int buttonsDown = 0;
+// The top-level window that got the first button press keeps the pointer's
+// frame events (moves off the window included) until the last button is
+// up, so a drag started before its owner thread has seen the press still
+// reaches it.
+uint32_t grabTop = 0;
+
+uint32_t grabHint(uint32_t hint) {
+    if (buttonsDown && grabTop && find(grabTop)) return grabTop;
+    return hint;
+}
 
 void setMods(Modifiers m) {
     state().ctrl.store(m.ctrl, std::memory_order_relaxed);
@@ -97,12 +107,15 @@ void post(uint32_t id, Msg m, WParam wp, LParam lp) {
     WindowObj* w = find(id);
     if (!w || !w->queue) return;
     auto& posted = w->queue->posted;
+    const uint8_t ks = uint8_t(Message::kFromInput | (state().ctrl ? Message::kCtrl : 0) |
+                               (state().shift ? Message::kShift : 0));
     if ((m == Msg::MouseMove || m == Msg::CaptureMove || m == Msg::NcMouseMove) && !posted.empty() &&
         posted.back().msg == m && posted.back().window.id == id) {
         posted.back().wParam = wp;
         posted.back().lParam = lp;
+        posted.back().keyState = ks;
     } else {
-        posted.push_back(Message{Window{id}, m, wp, lp});
+        posted.push_back(Message{Window{id}, m, wp, lp, ks});
     }
     w->queue->wake();
 }
@@ -121,7 +134,7 @@ void pointerMove(Point screen, Modifiers mods, uint32_t hint) {
         post(clientCapture, Msg::MouseMove, mouseFlags(mods), pointParam(c.x, c.y));
         return;
     }
-    const Target t = locate(screen, hint);
+    const Target t = locate(screen, grabHint(hint));
     if (!t.window) return;
     state().hover = t.window;
     post(t.window, t.client ? Msg::MouseMove : Msg::NcMouseMove,
@@ -135,10 +148,12 @@ void pointerButton(Point screen, Button b, bool down, Modifiers mods, uint32_t h
     {
         std::lock_guard lock(state().mutex);
         setMods(mods);
+        const uint32_t held = buttonsDown ? grabHint(hint) : hint;
         if (down) buttonsDown |= bit;
         else buttonsDown &= ~bit;
         if (state().capture) {
             if (!down) post(state().capture, Msg::CaptureUp, WParam(bit), pointParam(screen.x, screen.y));
+            if (!buttonsDown) grabTop = 0;
             return;
         }
         Target t;
@@ -148,9 +163,11 @@ void pointerButton(Point screen, Button b, bool down, Modifiers mods, uint32_t h
             t.hit = HitTest::Client;
             t.point = clientPointOf(clientCapture, screen);
         } else {
-            t = locate(screen, hint);
+            t = locate(screen, held);
         }
         if (!t.window) return;
+        if (down && !(buttonsDown & ~bit)) grabTop = topLevelOf(find(t.window))->id;
+        if (!buttonsDown) grabTop = 0;
         if (t.client) clientCapture = buttonsDown ? t.window : 0;
         if (down) {
             WindowObj* top = topLevelOf(find(t.window));

@@ -130,5 +130,7 @@ void activate(uint32_t id);
 long long nowMs();
 
 void registerStockClasses();
+// The key state of the input message this thread took last (0: none yet).
+uint8_t& threadKeyState();
 
 }  // namespace plat::detail

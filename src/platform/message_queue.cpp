@@ -141,7 +141,10 @@ bool peekMessage(Message& out, bool remove) {
         std::lock_guard lock(state().mutex);
         if (!q->posted.empty()) {
             out = q->posted.front();
-            if (remove) q->posted.pop_front();
+            if (remove) {
+                q->posted.pop_front();
+                if (out.keyState & Message::kFromInput) detail::threadKeyState() = out.keyState;
+            }
             q->maybeWork.store(true, std::memory_order_release);
             return true;
         }

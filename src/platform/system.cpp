@@ -55,6 +55,7 @@ void shutdown() {
         s.focus = s.active = s.capture = s.hover = 0;
         b = std::move(s.backend);
     }
+    threadKeyState() = 0;
     if (b) b->shutdown();
     b.reset();
     g_initialized = false;

@@ -662,8 +662,21 @@ Window focusWindow() {
     return Window{find(state().focus) ? state().focus : 0};
 }
 
-bool ctrlHeld() { return state().ctrl.load(std::memory_order_relaxed); }
-bool shiftHeld() { return state().shift.load(std::memory_order_relaxed); }
+uint8_t& detail::threadKeyState() {
+    thread_local uint8_t ks = 0;
+    return ks;
+}
+
+bool ctrlHeld() {
+    const uint8_t ks = threadKeyState();
+    if (ks & Message::kFromInput) return (ks & Message::kCtrl) != 0;
+    return state().ctrl.load(std::memory_order_relaxed);
+}
+bool shiftHeld() {
+    const uint8_t ks = threadKeyState();
+    if (ks & Message::kFromInput) return (ks & Message::kShift) != 0;
+    return state().shift.load(std::memory_order_relaxed);
+}
 
 // ---- painting --------------------------------------------------------------
 

@@ -32,6 +32,9 @@ struct Message {
     Msg msg = Msg::None;
     WParam wParam = 0;
     LParam lParam = 0;
+    // Input messages carry the Ctrl and Shift state at the time of the event.
+    enum : uint8_t { kFromInput = 1, kCtrl = 2, kShift = 4 };
+    uint8_t keyState = 0;
 };
 
 // ---- classes ---------------------------------------------------------------
@@ -118,7 +121,9 @@ bool setForegroundWindow(Window w);  // raise, activate, take the keyboard focus
 Window foregroundWindow();
 Window setFocus(Window w);           // returns the previous focus
 Window focusWindow();
-// Ctrl and Shift as the last input event left them.
+// Ctrl and Shift as they were at the input message the calling thread took
+// last (as the user sees it: in order with the keys and clicks), or as the
+// last input event left them for a thread that has taken none.
 bool ctrlHeld();
 bool shiftHeld();
 

@@ -160,8 +160,10 @@ TEST_F(Windows, ClicksActivateKeysGoToTheActiveWindowAndDoubleClicks) {
     EXPECT_EQ(count(Msg::Char), 1);
     EXPECT_EQ(count(Msg::LButtonDblClk), 1);  // second click within the interval
     headless::keyDown(key::Control);
+    pumpUntilIdle();
     EXPECT_TRUE(ctrlHeld());
     headless::keyUp(key::Control);
+    pumpUntilIdle();
     EXPECT_FALSE(ctrlHeld());
 }
 
