@@ -38,7 +38,7 @@ test-sanitize: deps
 	ctest --test-dir $(BUILD_SAN) --output-on-failure -j $(JOBS)
 
 bench: build
-	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+	@set -e; for b in $(BUILD)/bench/bench_*; do if [ -x "$$b" ]; then "$$b"; fi; done
 
 clean:
 	rm -rf $(BUILD) $(BUILD_SAN)
