@@ -6,6 +6,7 @@
 #include "frame/frame.h"
 #include "frame/options.h"
 #include "platform/system.h"
+#include "windows/image_window.h"
 
 int main(int argc, char** argv) {
     ProgramOptions opts;
@@ -30,6 +31,7 @@ int main(int argc, char** argv) {
     }
     if (opts.backend == plat::BackendKind::Auto && !std::getenv("DISPLAY"))
         std::fprintf(stderr, "lenti3d: DISPLAY is not set; running headless (nothing is shown)\n");
+    InstallImageWindows();
     SetApplication(AppSetup, AppMain);
     const int rc = WinMain();
     plat::shutdown();

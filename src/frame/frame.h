@@ -54,7 +54,6 @@ struct FrameState {
     std::shared_ptr<plat::Menu> mainMenu;
     int screenColourDepth = 0;
     std::string loadDirectory, saveDirectory, startDirectory;  // start ends in '/'
-    std::shared_ptr<plat::Font> defaultDrawingFont;
 };
 FrameState& frame();
 
@@ -85,6 +84,7 @@ struct FrameHooks {
     void (*closeCameras)() = nullptr;            // ORV_CloseCameras
     void (*closeAllLogs)() = nullptr;            // CloseAllLogs
     void (*initTables)() = nullptr;              // image, text window and tool tables
+    void (*startTextDrawing)() = nullptr;        // the default drawing font, text colours
     void (*executeGuiRequest)(GuiRequest&) = nullptr;
     void (*acceptDrops)(bool accept) = nullptr;  // dropped files on the main window
     // Dialog keyboard handling of the input box and button box; true when taken.

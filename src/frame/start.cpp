@@ -270,12 +270,11 @@ int WinMain() {
     SetStatusText(depth);
     if (frameHooks().acceptDrops) frameHooks().acceptDrops(true);
 
-    f.defaultDrawingFont = plat::Font::create(plat::FontDesc{.height = 16, .width = 8, .face = "ＭＳ ゴシック"});
+    if (frameHooks().startTextDrawing) frameHooks().startTextDrawing();
 
     plat::Message msg;
     while (plat::getMessage(msg)) plat::dispatchMessage(msg);
 
-    f.defaultDrawingFont.reset();
     f.mainMenu.reset();
     plat::stopCodecService();
     return int(msg.wParam);

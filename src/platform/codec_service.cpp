@@ -25,9 +25,12 @@ bool startCodecService(const char* programPath) {
     // may use (pixels beyond this go to disk or fail).
     MagickLib::SetMagickResourceLimit(MagickLib::MemoryResource, 1024LL * 1024 * 1024);
     MagickLib::SetMagickResourceLimit(MagickLib::MapResource, 2048LL * 1024 * 1024);
-    MagickLib::SetMagickResourceLimit(MagickLib::PixelsResource, 16384LL * 16384);
-    MagickLib::SetMagickResourceLimit(MagickLib::WidthResource, 65536);
-    MagickLib::SetMagickResourceLimit(MagickLib::HeightResource, 65536);
+    // 8192 x 8192 pixels at most, nothing cached on disk: a file claiming
+    // more (a decompression bomb) fails to load instead.
+    MagickLib::SetMagickResourceLimit(MagickLib::PixelsResource, 8192LL * 8192);
+    MagickLib::SetMagickResourceLimit(MagickLib::WidthResource, 32768);
+    MagickLib::SetMagickResourceLimit(MagickLib::HeightResource, 32768);
+    MagickLib::SetMagickResourceLimit(MagickLib::DiskResource, 0);
     return true;
 }
 

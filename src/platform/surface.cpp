@@ -1,5 +1,6 @@
 #include "platform/surface.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -10,17 +11,20 @@ std::unique_ptr<Surface> Surface::create(int width, int height, int bitsPerPixel
     if (width <= 0 || height <= 0 || (bitsPerPixel != 32 && bitsPerPixel != 8)) return nullptr;
     const int64_t stride = bitsPerPixel == 32 ? int64_t(width) * 4 : (int64_t(width) + 3) / 4 * 4;
     const int64_t bytes = stride * height;
-    if (stride > std::numeric_limits<int>::max() || bytes > (int64_t(1) << 34)) return nullptr;
-    std::unique_ptr<Surface> s(new Surface);
-    s->data_.reset(new (std::nothrow) uint8_t[size_t(bytes)]);
+    if (stride > std::numeric_limits<int>::max() || bytes > (int64_t(1) << 31)) return nullptr;
+    std::unique_ptr<Surface> s(new (std::nothrow) Surface);
+    if (!s) return nullptr;
+    // calloc: large buffers come as zero pages, touched only when drawn.
+    s->data_.reset(static_cast<uint8_t*>(std::calloc(size_t(bytes), 1)));
     if (!s->data_) return nullptr;
-    std::memset(s->data_.get(), 0, size_t(bytes));
     s->width_ = width;
     s->height_ = height;
     s->bits_ = bitsPerPixel;
     s->stride_ = int(stride);
     return s;
 }
+
+void Surface::Free::operator()(uint8_t* p) const { std::free(p); }
 
 uint32_t Surface::colorAt(int x, int y) const {
     if (bits_ == 32) return row32(y)[x] & 0xFFFFFF;

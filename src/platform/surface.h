@@ -18,8 +18,8 @@ namespace plat {
 
 class Surface {
 public:
-    // Returns nullptr when the size is not positive, too large to address,
-    // or the memory cannot be had.
+    // Returns nullptr when the size is not positive, above 2 GiB of pixels,
+    // or the memory cannot be had. The pixels start zero.
     static std::unique_ptr<Surface> create(int width, int height, int bitsPerPixel);
 
     int width() const { return width_; }
@@ -46,7 +46,10 @@ public:
 private:
     Surface() = default;
     int width_ = 0, height_ = 0, bits_ = 32, stride_ = 0;
-    std::unique_ptr<uint8_t[]> data_;
+    struct Free {
+        void operator()(uint8_t* p) const;
+    };
+    std::unique_ptr<uint8_t, Free> data_;
 };
 
 // Index of the palette entry nearest to a colour (squared RGB distance,
