@@ -4,7 +4,10 @@ BUILD_SAN  ?= build-sanitize
 CMAKE_ARGS ?=
 JOBS       ?= 2
 
-.PHONY: all deps build run test test-sanitize bench clean
+BUILD_FUZZ ?= build-fuzz
+FUZZ_SECONDS ?= 300
+
+.PHONY: all deps build run test test-sanitize bench fuzz clean
 
 all: build
 
@@ -40,5 +43,15 @@ test-sanitize: deps
 bench: build
 	@set -e; for b in $(BUILD)/bench/bench_*; do if [ -x "$$b" ]; then "$$b"; fi; done
 
+# The loader's fuzz target, built with clang, run for FUZZ_SECONDS.
+fuzz: deps
+	scripts/install-deps fuzz
+	cmake -S . -B $(BUILD_FUZZ) -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+	  -DORV_FUZZ=ON -DORV_TESTS=OFF -DORV_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD_FUZZ) -j $(JOBS) --target load_image_fuzz
+	mkdir -p $(BUILD_FUZZ)/corpus
+	ASAN_OPTIONS=detect_leaks=0 $(BUILD_FUZZ)/fuzz/load_image_fuzz $(BUILD_FUZZ)/corpus fuzz/seeds \
+	  -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 -timeout=20
+
 clean:
-	rm -rf $(BUILD) $(BUILD_SAN)
+	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_FUZZ)

@@ -1,4 +1,4 @@
-// ORVANT: the framework calls that application code uses.
+// ORVANT: the framework calls that application code uses. Start here.
 //
 // Threads: the application's set-up and main functions run on the worker
 // thread, which owns every framework window except the main window. Code
@@ -7,22 +7,12 @@
 // stopRequested becomes 1.
 #pragma once
 
-#include <atomic>
-
-// ---- frame flags -------------------------------------------------------------
-// Each has fixed writers and readers; a change is seen at the reader's next poll.
-extern std::atomic<int> startRequested;  // a run of the main function is wanted
-extern std::atomic<int> running;         // the main function is executing
-extern std::atomic<int> stopRequested;   // the main function is asked to return
-extern std::atomic<int> exitState;       // 0 running, 1 exit requested, 2 worker finished
-
-// ---- pumps, clock, waits -----------------------------------------------------
-int PumpMessages();                  // serves the calling thread's windows; returns 0
-void PumpPendingMessages();          // the same without the boxes' keyboard handling
-int MillisecondClock();              // milliseconds; compare readings by unsigned difference
-int WaitMilliseconds(int ms);        // 0: the time passed; 1: stopRequested was seen
-void PauseMessageBox(const char* text);
-
-// ---- utilities ---------------------------------------------------------------
-void SetStatusText(const char* text);  // the main window's status line, centred on column 18
-void SplitRgb(int color, int* red, int* green, int* blue);
+#include "frame/frame_calls.h"         // flags, PumpMessages, WaitMilliseconds, ...
+// ---- images, drawing, files ----------------------------------------------------
+#include "files/image_file.h"      // LoadImageFile, SaveImageFile, ...
+#include "image/colour.h"          // RgbToHsv, HsvToRgb, RgbToYCrCb, ...
+#include "image/draw.h"            // ORV_DrawLine, ORV_FillBox, ORV_Paint, ...
+#include "image/image_table.h"     // ORV_SelectImage, ORV_PutPixel, ORV_GetPixel, ...
+#include "image/test_pattern.h"    // TestPatternRgb, ...
+#include "image/text_draw.h"       // ORV_DrawString, ORV_DrawTrueTypeString, ...
+#include "windows/image_window.h"  // ORV_CreateImage, ORV_DrawImage, ORV_ZoomImage, ...

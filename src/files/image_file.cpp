@@ -31,7 +31,6 @@ bool Live() { return unsigned(currentImage) < unsigned(kImageSlots) && imageTabl
 // Reads a file whole; false when the codec cannot (warnings are not errors).
 bool ReadFile(const char* path, Magick::Image& img) {
     if (!path || !*path) return false;
-    plat::startCodecService(nullptr);
     try {
         img.read(path);
     } catch (const Magick::Warning&) {
@@ -45,6 +44,8 @@ bool ReadFile(const char* path, Magick::Image& img) {
 }  // namespace
 
 void ImageFileSize(const char* path, int* width, int* height) {
+    // The library must be initialised before its first object is made.
+    plat::startCodecService(nullptr);
     Magick::Image img;
     const bool ok = ReadFile(path, img);
     if (width) *width = ok ? int(img.columns()) : 0;
@@ -53,6 +54,7 @@ void ImageFileSize(const char* path, int* width, int* height) {
 
 int LoadImageFile(const char* path, int x, int y) {
     if (!Live()) return 2;
+    plat::startCodecService(nullptr);
     Magick::Image img;
     if (!ReadFile(path, img)) return 1;
     const int w = int(img.columns()), h = int(img.rows());

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "orvant.h"
+#include "frame/frame_calls.h"
 #include "platform/geometry.h"
 #include "platform/window.h"
 

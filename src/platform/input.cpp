@@ -220,7 +220,12 @@ void keyEvent(int code, bool down, const std::string& text, Modifiers mods, uint
     setMods(mods);
     uint32_t target = find(state().focus) ? state().focus : 0;
     if (!target) target = find(state().active) ? state().active : 0;
-    if (!target && find(hint)) target = hint;
+    // The display names the window that has its keyboard focus: our focus
+    // counts only inside that window.
+    if (WindowObj* h = find(hint)) {
+        WindowObj* f = find(target);
+        if (!f || topLevelOf(f) != topLevelOf(h)) target = topLevelOf(h)->id;
+    }
     if (!target) return;
     post(target, down ? Msg::KeyDown : Msg::KeyUp, WParam(code), 0);
     if (down && !mods.ctrl && !text.empty())

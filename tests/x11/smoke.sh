@@ -2,9 +2,9 @@
 # The program on a real X server (Xvfb): the main window appears where it
 # should and is drawn, a second copy takes instance 1, X ends each with 0,
 # bad options and a missing display are refused clearly.
-#   smoke.sh LENTI3D X11_PROBE OUTDIR
+#   smoke.sh LENTI3D X11_PROBE IMAGE_DEMO OUTDIR
 set -u
-lenti3d=$1 probe=$2 out=${3:-/tmp}
+lenti3d=$1 probe=$2 demo=$3 out=${4:-/tmp}
 passed=0 failed=0
 check() {  # check NAME COMMAND...
   if "${@:2}"; then passed=$((passed + 1)); else failed=$((failed + 1)); echo "FAILED: $1"; fi
@@ -39,6 +39,17 @@ check "X ends the first copy" "$probe" key orvant_mw0 x
 wait $first; rc=$?
 check "first copy exit code 0" test $rc -eq 0
 check "first window gone" "$probe" gone orvant_mw0 3000
+
+"$demo" >"$out/demo.log" 2>&1 & demo_pid=$!; pids+=($demo_pid)
+check "image windows appear" "$probe" wait orv_iw 10000
+sleep 1.5
+"$probe" screenshot "$out/x11_image_windows.png" 0 0 700 580
+# 32-bit at 100: (0, 0) of the pattern is blue; 8-bit grey ramp through the colour table.
+check "32-bit pattern shown" test "$("$probe" pixel 4 24)" = "0000FF"
+check "8-bit pattern shown" test "$("$probe" pixel 164 334)" = "7F7F7F"
+check "X ends the demo" "$probe" key orvant_mw0 x
+wait $demo_pid; rc=$?
+check "demo exit code 0" test $rc -eq 0
 
 "$lenti3d" --frobnicate >/dev/null 2>"$out/bad.log"; rc=$?
 check "unknown option: exit 2" test $rc -eq 2
