@@ -63,6 +63,9 @@ double ReadCameraFrame(int camera, uint8_t* out, int bytes);
 double ORV_GetCameraProperty(int camera, int property, int* isAuto);
 int ORV_SetCameraProperty(int camera, int property, double percent);
 int ORV_SetCameraPropertyAuto(int camera, int property);
+// Modal; 0 shown and closed, 1 cameras closed or camera out of range, 2 the
+// camera has no properties to show.
+int ORV_ShowCameraPropertyPage(int camera);
 
 // The frame-copy step alone, for benchmarks: `length` bytes of bottom-up
 // rows into `dest` upright.

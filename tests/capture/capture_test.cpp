@@ -51,6 +51,7 @@ struct FakeSpec {
     bool cannotRun = false;
     int firstFrameDelayMs = 0;  // of each start
     bool cameraControl = true;
+    int unplugAfter = -1;  // frames, then the device is gone
 };
 
 class FakeCamera final : public CaptureDevice {
@@ -74,7 +75,8 @@ public:
             std::this_thread::sleep_for(std::chrono::milliseconds(spec_.firstFrameDelayMs));
             std::vector<uint8_t> f(230400);
             double t = 0;
-            while (running_) {
+            int sent = 0;
+            while (running_ && sent++ != spec_.unplugAfter) {
                 t += 1.0 / 15;
                 for (int row = 0; row < 240; ++row) std::memset(&f[size_t(row) * 960], row, 960);
                 cb->BufferCB(t, f.data(), long(f.size()));
@@ -221,6 +223,20 @@ TEST_F(Capture, FramesArriveUprightAndWhole) {
     while (capture.cameras[1].lastSampleTime.load() == seen) std::this_thread::yield();
     EXPECT_EQ(mine[0], 239);
     EXPECT_EQ(mine[960 * 239], 0);
+}
+
+TEST_F(Capture, AnUnpluggedCameraStopsTheOtherGoesOn) {
+    driver->specs = {FakeSpec{}, FakeSpec{}};
+    driver->specs[1].unplugAfter = 3;
+    ASSERT_EQ(ORV_OpenCameras(15.0), 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const double gone = capture.cameras[1].lastSampleTime.load();
+    const double alive = capture.cameras[0].lastSampleTime.load();
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(capture.cameras[1].lastSampleTime.load(), gone);
+    EXPECT_GT(capture.cameras[0].lastSampleTime.load(), alive);
+    EXPECT_EQ(ORV_CloseCameras(), 0);
+    EXPECT_TRUE(nothingHeld());
 }
 
 TEST(FrameCopy, ShortLongAndEmptySamples) {
