@@ -62,7 +62,9 @@ void sendKey(Display* d, ::Window w, KeySym ks) {
     XSendEvent(d, w, True, KeyPressMask, reinterpret_cast<XEvent*>(&e));
     e.type = KeyRelease;
     XSendEvent(d, w, True, KeyReleaseMask, reinterpret_cast<XEvent*>(&e));
-    XFlush(d);
+    // Wait until the server has taken the requests: a client that leaves
+    // right after a flush may have them dropped.
+    XSync(d, False);
 }
 
 }  // namespace
