@@ -350,6 +350,32 @@ TEST(V4l2Controls, MappingAndAutoCompanions) {
     EXPECT_FALSE(cam.range(2, &r));  // roll: no control
 }
 
+TEST(FilePair, ScaledAndNumberedLikeTheRig) {
+    const std::string l = ::testing::TempDir() + "orv_pair_left.png", r = ::testing::TempDir() + "orv_pair_right.png";
+    for (auto [path, colour] : {std::pair{l, 0xFF0000u}, std::pair{r, 0x0000FFu}}) {
+        auto s = plat::Surface::create(640, 480, 32);
+        s->fill(colour);
+        ASSERT_TRUE(plat::writePng(*s, path));
+    }
+    std::string error;
+    EXPECT_EQ(MakeFilePairDriver(l, "/nonexistent.png", &error), nullptr);
+    EXPECT_NE(error.find("/nonexistent.png"), std::string::npos);
+    auto d = MakeFilePairDriver(l, r, &error);
+    ASSERT_NE(d, nullptr) << error;
+    SetCaptureDriver(std::move(d));
+    ASSERT_EQ(ORV_OpenCameras(15.0), 0);
+    std::vector<uint8_t> f(230400);
+    ASSERT_GT(ReadCameraFrame(1, f.data(), 230400), 0);  // camera 1: the left picture
+    EXPECT_EQ(f[2], 0xFF);                              // B, G, R: red
+    EXPECT_EQ(f[0], 0x00);
+    ASSERT_GT(ReadCameraFrame(0, f.data(), 230400), 0);
+    EXPECT_EQ(f[230400 - 3], 0xFF);                     // blue, to the last pixel: scaled to 320 x 240
+    ORV_CloseCameras();
+    SetCaptureDriver(nullptr);
+    std::remove(l.c_str());
+    std::remove(r.c_str());
+}
+
 TEST(DemoRig, LeftAndRightDifferByTheSceneDisparity) {
     std::vector<uint8_t> left(230400), right(230400);
     DemoSettings s;

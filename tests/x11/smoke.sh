@@ -54,6 +54,9 @@ check "demo exit code 0" test $rc -eq 0
 "$lenti3d" --frobnicate >/dev/null 2>"$out/bad.log"; rc=$?
 check "unknown option: exit 2" test $rc -eq 2
 check "unknown option: one line" test "$(wc -l <"$out/bad.log")" -eq 1
+"$lenti3d" --backend=headless --cameras=files:/nonexistent/l.png,/nonexistent/r.png >/dev/null 2>"$out/files.log"; rc=$?
+check "unreadable camera file: exit 2" test $rc -eq 2
+check "unreadable camera file: named" grep -q "/nonexistent/l.png" "$out/files.log"
 DISPLAY=:$((n + 50)) "$lenti3d" --backend=x11 >/dev/null 2>"$out/nodisplay.log"; rc=$?
 check "no display: exit 1" test $rc -eq 1
 check "no display: says how" grep -q "Xvfb" "$out/nodisplay.log"
