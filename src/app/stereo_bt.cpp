@@ -1,0 +1,207 @@
+// Row by row: a matching cost insensitive to sampling, intensity-edge flags,
+// a dynamic programme over (disparity, column) with occlusion and match
+// steps, and back-tracking; then the whole image is cleaned up by vertical
+// and horizontal propagation of reliable runs.
+#include "app/stereo_bt.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <vector>
+
+namespace {
+
+constexpr int kInf = INT_MAX / 4;
+enum : uint8_t { kLeft = 0, kUp = 1, kDiag = 2 };
+enum : uint8_t { kFlag1 = 1, kFlag2 = 2, kFlag4 = 4 };
+
+inline int Variation(int a, int b, int c) { return std::max({a, b, c}) - std::min({a, b, c}); }
+
+int Param(double p, int fallback) {
+    const float f = float(p);
+    if (f == 12345.0f) return fallback;
+    return int(std::nearbyint(f));  // half to even
+}
+
+// A5: the disparities of one row, from the table of sums and steps.
+struct RowWork {
+    std::vector<int> lo, hi, sum;
+    std::vector<uint8_t> step;
+};
+
+void SearchRow(const uint8_t* L, const uint8_t* R, const uint8_t* flags, uint8_t* O, int W, int D, int p1,
+               int p2, RowWork& w) {
+    w.lo.assign(size_t(W), 0);
+    w.hi.assign(size_t(W), 0);
+    for (int k = 0; k <= W - 2; ++k) {
+        const int c = R[k], next = (R[k] + R[k + 1]) >> 1, prev = k == 0 ? R[0] : (R[k - 1] + R[k]) >> 1;
+        w.lo[size_t(k)] = std::min({c, next, prev});
+        w.hi[size_t(k)] = std::max({c, next, prev});
+    }
+    if (W >= 2) w.lo[size_t(W - 1)] = w.lo[size_t(W - 2)], w.hi[size_t(W - 1)] = w.hi[size_t(W - 2)];
+    auto cost = [&](int j, int d) {
+        if (j == W - 1) return 0;
+        const int k = j - d;
+        return std::max({0, L[j] - w.hi[size_t(k)], w.lo[size_t(k)] - L[j]});
+    };
+    const int rows = D + 3;
+    w.sum.assign(size_t(rows) * size_t(W), 0);
+    w.step.assign(size_t(rows) * size_t(W), kLeft);
+    auto S = [&](int i, int x) -> int& { return w.sum[size_t(i) * size_t(W) + size_t(x)]; };
+    auto T = [&](int i, int x) -> uint8_t& { return w.step[size_t(i) * size_t(W) + size_t(x)]; };
+    for (int x = 0; x < W; ++x) {
+        S(0, x) = kInf, T(0, x) = kLeft;
+        S(D + 2, x) = kInf, T(D + 2, x) = kLeft;
+    }
+    for (int i = 2; i <= D + 2; ++i)
+        if (i - 2 < W) S(i, i - 2) = kInf, T(i, i - 2) = kUp;
+    S(1, 0) = 0, T(1, 0) = kLeft;
+    for (int x = 1; x < W; ++x) {
+        for (int i = std::min(x + 1, D + 1); i >= 1; --i) {
+            const int a = S(i, x - 1) - p2;
+            const bool upOk = T(i + 1, x) != kDiag && (flags[x] & kFlag1);
+            const bool diagOk = T(i - 1, x - 1) != kUp && (flags[x - (i - 1)] & kFlag2);
+            int best = a;
+            uint8_t st = kLeft;
+            if (upOk && diagOk) {
+                const int b = S(i + 1, x) + p1, c = S(i - 1, x - 1) + p1;
+                if (b < a) best = b, st = kUp;
+                if (c < best) best = c, st = kDiag;
+            } else if (upOk) {
+                const int b = S(i + 1, x) + p1;
+                if (!(a <= b)) best = b, st = kUp;
+            } else if (diagOk) {
+                const int c = S(i - 1, x - 1) + p1;
+                if (!(a <= c)) best = c, st = kDiag;
+            }
+            S(i, x) = best + cost(x, i - 1);
+            T(i, x) = st;
+        }
+    }
+    // Back-tracking from the cheapest end, the smallest disparity on a tie.
+    int i = 1;
+    const int top = std::min(W, D + 1);
+    for (int k = 2; k <= top; ++k)
+        if (S(k, W - 1) < S(i, W - 1)) i = k;
+    int x = W - 1;
+    while (x >= 1) {
+        O[x] = uint8_t(i - 1);
+        while (T(i, x) == kUp) ++i;
+        if (T(i, x) == kDiag) {
+            const int start = x;
+            while (T(i, x) == kDiag) --i, --x;
+            for (int c = x; c < start; ++c) O[c] = uint8_t(i - 1);
+        }
+        --x;
+    }
+}
+
+// Run lengths of equal values along a line of n values `step` apart.
+template <class Get>
+void RunLengths(int n, Get value, std::vector<int>& run) {
+    run.assign(size_t(n), 0);
+    int s = 0;
+    while (s < n) {
+        int e = s + 1;
+        while (e < n && value(e) == value(s)) ++e;
+        for (int k = s; k < e; ++k) run[size_t(k)] = e - s;
+        s = e;
+    }
+}
+
+// B5 / B7 along one line: seeds spread their disparity both ways.
+template <class Get, class Set, class Run, class Stop>
+void Propagate(int n, Get O, Set setO, Run run, Stop hardEdge, int p3, int p4, int p5) {
+    int y = 0;
+    while (y < n) {
+        const int d = O(y);
+        if (!(run(y) >= p4 && !hardEdge(y) && d > 0)) {
+            ++y;
+            continue;
+        }
+        const bool weak = run(y) < p5;
+        auto stops = [&](int k) { return hardEdge(k) || (O(k) < d && run(k) >= p3) || (weak && O(k) == d + 1); };
+        for (int k = y - 1; k >= 0 && !stops(k); --k) setO(k, d);
+        int k = y + 1;
+        for (; k < n && !stops(k); ++k) setO(k, d);
+        y = k;
+    }
+}
+
+}  // namespace
+
+int FindStereoCorrespondenceBT(const uint8_t* left, const uint8_t* right, uint8_t* out, int W, int H,
+                               int stride, int D, double p1d, double p2d, double p3d, double p4d, double p5d) {
+    if (!left || !right || !out || W <= 0 || H <= 0 || stride < W || D < 1 || D > 255 || D >= W) return -1;
+    const int p1 = Param(p1d, 25), p2 = Param(p2d, 5), p3 = Param(p3d, 12), p4 = Param(p4d, 15),
+              p5 = Param(p5d, 25);
+    std::vector<uint8_t> flags(size_t(W) * size_t(H), 0);
+    auto F = [&](int x, int y) -> uint8_t& { return flags[size_t(y) * size_t(W) + size_t(x)]; };
+    auto Lp = [&](int x, int y) { return int(left[size_t(y) * size_t(stride) + size_t(x)]); };
+    auto O = [&](int x, int y) -> uint8_t& { return out[size_t(y) * size_t(stride) + size_t(x)]; };
+
+    RowWork work;
+    for (int y = 0; y < H; ++y) {
+        const uint8_t* L = left + size_t(y) * size_t(stride);
+        const uint8_t* R = right + size_t(y) * size_t(stride);
+        uint8_t* fl = &F(0, y);
+        for (int j = 3; j <= W - 5; ++j) {
+            if (Variation(L[j - 3], L[j - 2], L[j - 1]) >= 5) fl[j] |= kFlag1;
+            if (Variation(R[j + 1], R[j + 2], R[j + 3]) >= 5) fl[j] |= kFlag2;
+        }
+        for (int j = 0; j <= 2 && j < W; ++j) fl[j] = kFlag2;
+        if (W - 4 >= 0) fl[W - 4] = 0;
+        for (int j = std::max(0, W - 3); j < W; ++j) fl[j] = kFlag1;
+        SearchRow(L, R, fl, out + size_t(y) * size_t(stride), W, D, p1, p2, work);
+    }
+
+    // B1: one-pixel vertical glitches.
+    for (int x = 0; x < W; ++x)
+        for (int y = 1; y <= H - 2; ++y)
+            if (O(x, y - 1) == O(x, y + 1)) O(x, y) = O(x, y - 1);
+    // B2: vertical intensity edges.
+    for (int x = 0; x < W; ++x) {
+        int y = 1;
+        while (y <= H - 2) {
+            if (Variation(Lp(x, y - 1), Lp(x, y), Lp(x, y + 1)) >= 5) {
+                F(x, y - 1) |= kFlag4, F(x, y) |= kFlag4, F(x, y + 1) |= kFlag4;
+                y += 2;
+            } else {
+                y += 1;
+            }
+        }
+    }
+    // B3: keep flag 4 only where both horizontal neighbours have it.
+    {
+        std::vector<uint8_t> had(flags);
+        for (int y = 0; y < H; ++y)
+            for (int x = 1; x <= W - 2; ++x) {
+                const size_t k = size_t(y) * size_t(W) + size_t(x);
+                if (!((had[k - 1] & kFlag4) && (had[k + 1] & kFlag4))) flags[k] &= uint8_t(~kFlag4);
+            }
+    }
+    // B4, B5: vertical runs and propagation.
+    std::vector<int> runV(size_t(W) * size_t(H));
+    std::vector<int> line;
+    for (int x = 0; x < W; ++x) {
+        RunLengths(H, [&](int y) { return O(x, y); }, line);
+        if (H >= 2 && line[size_t(H - 1)] == 1) line[size_t(H - 1)] = 0;
+        if (H == 1 && line[0] == 1) line[0] = 0;
+        for (int y = 0; y < H; ++y) runV[size_t(y) * size_t(W) + size_t(x)] = line[size_t(y)];
+    }
+    for (int x = 0; x < W; ++x)
+        Propagate(
+            H, [&](int y) { return int(O(x, y)); }, [&](int y, int d) { O(x, y) = uint8_t(d); },
+            [&](int y) { return runV[size_t(y) * size_t(W) + size_t(x)]; },
+            [&](int y) { return (F(x, y) & kFlag4) != 0; }, p3, p4, p5);
+    // B6, B7: horizontal runs on that result and propagation along rows.
+    for (int y = 0; y < H; ++y) {
+        RunLengths(W, [&](int x) { return O(x, y); }, line);
+        // A single run at the row's end keeps the vertical run length there.
+        if (line[size_t(W - 1)] == 1) line[size_t(W - 1)] = runV[size_t(y) * size_t(W) + size_t(W - 1)];
+        Propagate(
+            W, [&](int x) { return int(O(x, y)); }, [&](int x, int d) { O(x, y) = uint8_t(d); },
+            [&](int x) { return line[size_t(x)]; }, [&](int x) { return (F(x, y) & kFlag1) != 0; }, p3, p4, p5);
+    }
+    return 0;
+}
