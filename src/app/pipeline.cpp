@@ -1,0 +1,209 @@
+#include "app/pipeline.h"
+
+#include <cmath>
+
+#include "image/colour.h"
+#include "image/image_table.h"
+#include "windows/image_window.h"
+
+int out_width = 0, out_height = 0;
+double pitch = 0.0;
+int view_num = 9;
+int shift_max = 80;
+bool bata_mode = false;
+int slot_width = 320;
+double x_scale = 320.0 / 2400.0, y_scale = 0.5;
+
+namespace {
+
+bool Live(int n) { return unsigned(n) < unsigned(kImageSlots) && imageTable[n].inUse && imageTable[n].bitmap; }
+
+// Bounds-checked pixel access to a slot: outside reads black, writes nothing.
+uint32_t At(int n, int x, int y) {
+    if (!Live(n)) return 0;
+    const ImageSlot& s = imageTable[n];
+    if (unsigned(x) >= unsigned(s.width) || unsigned(y) >= unsigned(s.height)) return 0;
+    return s.bitmap->row32(y)[x];
+}
+
+void Put(int n, int x, int y, uint32_t c) {
+    if (!Live(n)) return;
+    ImageSlot& s = imageTable[n];
+    if (unsigned(x) >= unsigned(s.width) || unsigned(y) >= unsigned(s.height)) return;
+    s.bitmap->row32(y)[x] = c;
+}
+
+int Width(int n) { return Live(n) ? imageTable[n].width : 0; }
+int Height(int n) { return Live(n) ? imageTable[n].height : 0; }
+
+int Disparity(int x, int y) { return HsvValue(int(At(kSlotDepth, x, y))); }
+
+int Channel(uint32_t c, int ch) { return int((c >> (16 - 8 * ch)) & 0xFF); }
+uint32_t WithChannel(uint32_t c, int ch, int v) {
+    const int shift = 16 - 8 * ch;
+    return ((c & ~(0xFFu << shift)) | (uint32_t(v & 0xFF) << shift)) & 0xFFFFFF;
+}
+
+// The interlacers' working storage, sized by the output limits.
+uint32_t g_prev[kMaxOutHeight / 3 + 1];
+int g_bandView[kMaxOutHeight + 3 * kMaxOutWidth];
+uint8_t g_bandMark[kMaxOutHeight + 3 * kMaxOutWidth];
+double g_bandFraction[kMaxOutHeight + 3 * kMaxOutWidth];
+uint32_t g_rowA[3 * kMaxOutWidth + 2], g_rowB[3 * kMaxOutWidth + 2], g_rowC[3 * kMaxOutWidth + 2];
+
+}  // namespace
+
+void ORV_PutPixelBlock(const void* pixels, int x, int width, int height) {
+    if (!Live(currentImage) || !pixels) return;
+    const ImageSlot& s = imageTable[currentImage];
+    for (int y = 0; y < height; ++y)
+        for (int i = 0; i < width; ++i) {
+            if (s.bitsPerPixel == 32)
+                PutPixelQuiet(x + i, y, int(static_cast<const uint32_t*>(pixels)[size_t(y) * size_t(width) + size_t(i)]));
+            else
+                PutPixelQuiet(x + i, y, static_cast<const uint8_t*>(pixels)[size_t(y) * size_t(width) + size_t(i)]);
+        }
+}
+
+void SynthesiseLeftView(int a, int b) {
+    const int w = Width(kSlotDepth), h = Height(kSlotDepth), x0 = w * a;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const int v = Disparity(x, y), d = v * b / 256;
+            Put(kSlotDisplay, x0 + x - d, y, At(kSlotBasepic, x, y));
+            const int vn = x + 1 < w ? Disparity(x + 1, y) : 0;
+            if (vn < v) {
+                const int gap = d - vn * b / 256;
+                const uint32_t fill = x + 1 < w ? At(kSlotBasepic, x + 1, y) : 0;
+                for (int j = 1; j <= gap; ++j)
+                    if (x - d + j >= 0) Put(kSlotDisplay, x0 + x - d + j, y, fill);
+            }
+        }
+}
+
+void SynthesiseRightView(int a, int b) {
+    const int w = Width(kSlotDepth), h = Height(kSlotDepth), x0 = w * a;
+    for (int y = 0; y < h; ++y)
+        for (int x = w - 1; x >= 0; --x) {
+            const int v = Disparity(x, y), d = v * b / 256;
+            Put(kSlotDisplay, x0 + x + d, y, At(kSlotBasepic, x, y));
+            const int vp = x > 0 ? Disparity(x - 1, y) : 0;
+            if (vp < v) {
+                const int gap = d - vp * b / 256;
+                const uint32_t fill = x > 0 ? At(kSlotBasepic, x - 1, y) : 0;
+                for (int j = 1; j <= gap; ++j) Put(kSlotDisplay, x0 + x + d - j, y, fill);
+            }
+        }
+}
+
+void SynthesiseViews() {
+    const int half = view_num / 2;
+    for (int a = 0; a < half; ++a) SynthesiseLeftView(a, (half - a) * shift_max);
+    if (Live(kSlotDisplay) && Live(kSlotBasepic)) {
+        ORV_SelectImage(kSlotDisplay);
+        const ImageSlot& base = imageTable[kSlotBasepic];
+        ORV_PutPixelBlock(base.bitmap->data(), base.width * half, base.width, base.height);
+    }
+    for (int k = 1; k <= half; ++k) SynthesiseRightView(half + k, k * shift_max);
+}
+
+void ResampleViews() {
+    const int W = out_width, H = out_height, n = view_num;
+    for (int y = 0; y < H; ++y) {
+        const int sy = int(y * y_scale);
+        for (int x = 0; x < 3 * W * n; ++x) Put(kSlotWork, x, y, At(kSlotDisplay, int(x * x_scale), sy));
+    }
+}
+
+uint32_t BlendRgb(double t, uint32_t a, uint32_t b) {
+    uint32_t out = 0;
+    for (int ch = 0; ch < 3; ++ch) {
+        double v = std::trunc((1.0 - t) * Channel(a, ch) + t * Channel(b, ch));
+        v = v < 0 ? 0 : v > 255 ? 255 : v;
+        out = WithChannel(out, ch, int(v));
+    }
+    return out;
+}
+
+void PutSubpixel(int s, uint32_t colour, int r) {
+    const int c = s / 3, m = s % 3;
+    // (pixel offset, channel) for rows 3r, 3r+1, 3r+2.
+    static const int kPix[3][3] = {{0, 0, 0}, {0, 0, 1}, {0, 1, 1}};
+    static const int kCh[3][3] = {{0, 1, 2}, {1, 2, 0}, {2, 0, 1}};
+    for (int row = 0; row < 3; ++row) {
+        const int px = c + kPix[m][row], ch = kCh[m][row], y = 3 * r + row;
+        Put(kSlotOutput, px, y, WithChannel(At(kSlotOutput, px, y), ch, Channel(colour, ch)));
+    }
+}
+
+void InterlaceStable() {
+    const int W = out_width, n = view_num, R = out_height / 3;
+    if (n <= 0 || R > kMaxOutHeight / 3 + 1) return;
+    const double q = pitch / n;
+    double b = q, t = 0;
+    int k = 0;
+    bool blend = false;
+    const int half = n / 2, S = Width(kSlotWork) / n;
+    while (k < 3 * W) {
+        int v = 0;
+        while (v < n) {
+            for (int r = 0; r < R; ++r) {
+                const uint32_t c = At(kSlotWork, k + v * S + 3 * r, 3 * r);
+                const uint32_t out = blend ? BlendRgb(t, c, g_prev[r]) : c;
+                g_prev[r] = c;
+                PutSubpixel(half + k + 3 * r, out, r);
+            }
+            ++k;
+            blend = false;
+            if (k >= int(std::trunc(b))) {
+                ++v;
+                blend = true;
+                t = b - std::trunc(b);
+                b += q;
+            }
+        }
+    }
+    ORV_DrawImage(kSlotOutput);
+}
+
+void InterlaceBata() {
+    const int W = out_width, H = out_height, n = view_num, R = H / 3;
+    if (n <= 0 || W <= 0 || H <= 0 || W > kMaxOutWidth || H > kMaxOutHeight) return;
+    const double q = pitch / n;
+    const int N = H + 3 * W;
+    double e = q;
+    int j = 0;
+    for (int i = 0; i < N; ++i) {
+        g_bandView[i] = j;
+        g_bandMark[i] = 0;
+        g_bandFraction[i] = 0;
+        if (i >= int(std::trunc(e))) {
+            g_bandMark[i] = 1;
+            g_bandFraction[i] = e - std::trunc(e);
+            if (++j == n) j = 0;
+            e += q;
+        }
+    }
+    for (int r = 0; r < R; ++r) {
+        const int base = 3 * (R - r);
+        uint32_t previous = 0;
+        for (int x = 0; x < 3 * W; ++x) {
+            const int i = base + x;
+            uint32_t c = i < N ? At(kSlotWork, x + 3 * W * g_bandView[i], 3 * r) : 0;
+            if (x > 0 && i - 1 < N && g_bandMark[i - 1]) c = BlendRgb(g_bandFraction[i - 1], c, previous);
+            previous = c;
+            // Each buffer keeps one channel of c in that channel's own place.
+            const int ch = x % 3;
+            g_rowA[x] = WithChannel(0, ch, Channel(c, ch));
+            g_rowB[x + 1] = WithChannel(0, (ch + 1) % 3, Channel(c, (ch + 1) % 3));
+            g_rowC[x + 2] = WithChannel(0, (ch + 2) % 3, Channel(c, (ch + 2) % 3));
+        }
+        g_rowB[0] = g_rowC[0] = g_rowC[1] = 0;
+        for (int p = 0; p < W; ++p) {
+            Put(kSlotOutput, p, 3 * r, g_rowA[3 * p] | g_rowA[3 * p + 1] | g_rowA[3 * p + 2]);
+            Put(kSlotOutput, p, 3 * r + 1, g_rowB[3 * p] | g_rowB[3 * p + 1] | g_rowB[3 * p + 2]);
+            Put(kSlotOutput, p, 3 * r + 2, g_rowC[3 * p] | g_rowC[3 * p + 1] | g_rowC[3 * p + 2]);
+        }
+    }
+    ORV_DrawImage(kSlotOutput);
+}

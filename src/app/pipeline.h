@@ -1,0 +1,35 @@
+// The lenticular pipeline after the stereo search: view synthesis into
+// "display" (slot 5), resampling into "lenti-work" (slot 6) and interlacing
+// into "lenti-display" (slot 7). These are the plain versions, pixel by
+// pixel through bounds-checked access: the reference the fast ones must
+// equal.
+#pragma once
+
+#include <cstdint>
+
+constexpr int kSlotBasepic = 2, kSlotDepth = 3, kSlotDisplay = 5, kSlotWork = 6, kSlotOutput = 7;
+constexpr int kMaxOutWidth = 1920, kMaxOutHeight = 1240;
+
+extern int out_width, out_height;  // W, H
+extern double pitch;               // P, sub-pixel columns per lens
+extern int view_num;               // n, odd, >= 3
+extern int shift_max;
+extern bool bata_mode;
+extern int slot_width;             // width of one view in "display"
+extern double x_scale, y_scale;
+
+// Copies width x height pixels into the current image at (x, 0).
+void ORV_PutPixelBlock(const void* pixels, int x, int width, int height);
+
+void SynthesiseLeftView(int a, int b);
+void SynthesiseRightView(int a, int b);
+// The pass order: left views, the centre, right views.
+void SynthesiseViews();
+
+void ResampleViews();
+// (1 - t) a + t b per channel, truncated; each channel clamped to 0..255 so
+// that a negative t cannot spill into the neighbouring channel.
+uint32_t BlendRgb(double t, uint32_t a, uint32_t b);
+void PutSubpixel(int s, uint32_t colour, int r);
+void InterlaceStable();
+void InterlaceBata();
