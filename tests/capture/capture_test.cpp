@@ -20,6 +20,23 @@ using namespace cap;
 
 namespace {
 
+// Closes the cameras and drops the driver however a test ends.
+struct CameraGuard {
+    ~CameraGuard() {
+        ORV_CloseCameras();
+        SetCaptureDriver(nullptr);
+    }
+};
+
+// The open waits for camera 0 only; a test that reads camera c waits for it.
+bool WaitForFrame(int c) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (capture.cameras[c].lastSampleLength.load() == 0)
+        if (std::chrono::steady_clock::now() > end) return false;
+        else std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    return true;
+}
+
 class FakeProperties final : public PropertySet {
 public:
     std::map<int, PropertyRange> ranges;
@@ -206,6 +223,7 @@ TEST_F(Capture, LateFirstFrameIsRetried) {
 TEST_F(Capture, FramesArriveUprightAndWhole) {
     driver->specs = {FakeSpec{}, FakeSpec{}};
     ASSERT_EQ(ORV_OpenCameras(15.0), 0);
+    ASSERT_TRUE(WaitForFrame(1));
     std::vector<uint8_t> out(230400);
     const double t = ReadCameraFrame(0, out.data(), int(out.size()));
     ASSERT_GT(t, 0.0);
@@ -362,16 +380,16 @@ TEST(FilePair, ScaledAndNumberedLikeTheRig) {
     EXPECT_NE(error.find("/nonexistent.png"), std::string::npos);
     auto d = MakeFilePairDriver(l, r, &error);
     ASSERT_NE(d, nullptr) << error;
+    CameraGuard guard;
     SetCaptureDriver(std::move(d));
     ASSERT_EQ(ORV_OpenCameras(15.0), 0);
+    ASSERT_TRUE(WaitForFrame(1));
     std::vector<uint8_t> f(230400);
     ASSERT_GT(ReadCameraFrame(1, f.data(), 230400), 0);  // camera 1: the left picture
     EXPECT_EQ(f[2], 0xFF);                              // B, G, R: red
     EXPECT_EQ(f[0], 0x00);
     ASSERT_GT(ReadCameraFrame(0, f.data(), 230400), 0);
     EXPECT_EQ(f[230400 - 3], 0xFF);                     // blue, to the last pixel: scaled to 320 x 240
-    ORV_CloseCameras();
-    SetCaptureDriver(nullptr);
     std::remove(l.c_str());
     std::remove(r.c_str());
 }
@@ -429,8 +447,10 @@ TEST(DemoRig, ControlsHaveVisibleEffects) {
 }
 
 TEST(DemoRig, StreamsAtTheAskedRate) {
+    CameraGuard guard;
     SetCaptureDriver(MakeDemoDriver());
     ASSERT_EQ(ORV_OpenCameras(15.0), 0);
+    ASSERT_TRUE(WaitForFrame(1));
     EXPECT_EQ(capture.cameraCount, 2);
     const double t0 = capture.cameras[0].lastSampleTime.load();
     std::this_thread::sleep_for(std::chrono::milliseconds(700));
@@ -453,5 +473,4 @@ TEST(DemoRig, StreamsAtTheAskedRate) {
         plat::writePng(*s, ::testing::TempDir() + name);
     }
     EXPECT_EQ(ORV_CloseCameras(), 0);
-    SetCaptureDriver(nullptr);
 }
