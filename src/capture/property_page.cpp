@@ -142,18 +142,7 @@ int ORV_ShowCameraPropertyPage(int camera) {
     plat::setForegroundWindow(dlg);
 
     // Modal: the frames keep arriving; the framework's other windows wait.
-    plat::Message msg;
-    while (!page.done && plat::isWindow(dlg)) {
-        if (!plat::peekMessage(msg, true)) {
-            plat::waitMessage(50);
-            continue;
-        }
-        if (msg.msg == plat::Msg::Quit) {
-            plat::postQuitMessage(int(msg.wParam));
-            break;
-        }
-        plat::dispatchMessage(msg);
-    }
+    plat::runModalLoop(dlg, page.done);
     if (plat::isWindow(dlg)) {
         plat::setUserData(dlg, 0);
         plat::destroyWindow(dlg);

@@ -118,6 +118,10 @@ using SnapSource = void (*)(std::vector<plat::Window>& out);
 void SetSnapSources(std::vector<SnapSource> sources);
 void CollectSnapEdges();
 void SnapMovingWindow(plat::Rect* rect, plat::Window window);
+// The handling every framework window shares: Move rebuilds the snap list,
+// Moving snaps, Sizing keeps the current rectangle when `fixedSize`.
+// True when the message was one of these.
+bool HandleWindowGeometry(plat::Window w, plat::Msg m, plat::LParam lp, bool fixedSize);
 
 // ---- utilities -------------------------------------------------------------------
 bool SetWindowTextAnsi(plat::Window w, const char* text);

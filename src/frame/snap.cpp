@@ -73,3 +73,20 @@ void SnapMovingWindow(plat::Rect* rect, plat::Window window) {
         }
     }
 }
+
+bool HandleWindowGeometry(plat::Window w, plat::Msg m, plat::LParam lp, bool fixedSize) {
+    switch (m) {
+        case plat::Msg::Move:
+            CollectSnapEdges();
+            return true;
+        case plat::Msg::Moving:
+            SnapMovingWindow(reinterpret_cast<plat::Rect*>(lp), w);
+            return true;
+        case plat::Msg::Sizing:
+            if (!fixedSize) return false;
+            *reinterpret_cast<plat::Rect*>(lp) = plat::windowRect(w);
+            return true;
+        default:
+            return false;
+    }
+}

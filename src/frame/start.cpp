@@ -159,21 +159,13 @@ std::string MainWindowClassName(int instance) {
 
 plat::LResult MainWindowProc(plat::Window w, plat::Msg m, plat::WParam wp, plat::LParam lp) {
     using plat::Msg;
+    if (HandleWindowGeometry(w, m, lp, true)) return 0;  // cannot be resized by dragging
     switch (m) {
         case Msg::Create:
             MainWindowCreation(w);
             return 0;
         case Msg::Destroy:
             plat::postQuitMessage(0);
-            return 0;
-        case Msg::Move:
-            CollectSnapEdges();
-            return 0;
-        case Msg::Moving:
-            SnapMovingWindow(reinterpret_cast<plat::Rect*>(lp), w);
-            return 0;
-        case Msg::Sizing:
-            *reinterpret_cast<plat::Rect*>(lp) = plat::windowRect(w);
             return 0;
         case Msg::RButtonDown:
         case Msg::NcRButtonDown: {

@@ -86,6 +86,11 @@ LResult buttonProc(Window w, Msg m, WParam wp, LParam lp) {
                 click();
                 return 0;
             }
+            // Esc belongs to the dialog around the button.
+            if (wp == key::Escape) {
+                if (const Window parent = parentOf(w)) sendMessage(parent, Msg::KeyDown, wp, lp);
+                return 0;
+            }
             break;
         case Msg::SetFocus:
         case Msg::KillFocus:

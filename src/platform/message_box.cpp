@@ -121,25 +121,7 @@ void messageBox(Window owner, const std::string& text, const std::string& captio
     setForegroundWindow(box);
     if (ok) setFocus(ok);
 
-    Message msg;
-    while (!st.done && isWindow(box)) {
-        if (!peekMessage(msg, true)) {
-            waitMessage(50);
-            continue;
-        }
-        if (msg.msg == Msg::Quit) {
-            // Leave the quit for the caller's own loop.
-            postQuitMessage(int(msg.wParam));
-            break;
-        }
-        // Enter and Esc anywhere in the box answer it.
-        if (msg.msg == Msg::KeyDown && (msg.wParam == key::Return || msg.wParam == key::Escape) &&
-            (msg.window == box || parentOf(msg.window) == box)) {
-            st.done = true;
-            break;
-        }
-        dispatchMessage(msg);
-    }
+    runModalLoop(box, st.done);
     if (isWindow(box)) {
         setUserData(box, 0);
         destroyWindow(box);

@@ -186,6 +186,21 @@ LResult dispatchMessage(const Message& m) {
     return r;
 }
 
+void runModalLoop(Window w, const bool& done) {
+    Message msg;
+    while (!done && isWindow(w)) {
+        if (!peekMessage(msg, true)) {
+            waitMessage(50);
+            continue;
+        }
+        if (msg.msg == Msg::Quit) {
+            postQuitMessage(int(msg.wParam));
+            return;
+        }
+        dispatchMessage(msg);
+    }
+}
+
 void endThread() {
     auto q = tlsQueue.queue;
     if (!q) return;

@@ -161,6 +161,10 @@ LResult dispatchMessage(const Message& m);
 // Waits until a message may be there (or the timeout in ms passes).
 void waitMessage(int timeoutMs);
 
+// A modal loop: serves the calling thread's messages until `done` is set or
+// `w` is gone. A quit message ends it and is posted again for the caller.
+void runModalLoop(Window w, const bool& done);
+
 // The default handling of every message a procedure does not handle.
 LResult defaultWindowProc(Window w, Msg m, WParam wp, LParam lp);
 

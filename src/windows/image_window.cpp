@@ -212,6 +212,7 @@ void RefreshImageTitle(int n) {
 
 plat::LResult ImageWindowProc(plat::Window w, plat::Msg m, plat::WParam wp, plat::LParam lp) {
     using plat::Msg;
+    if (HandleWindowGeometry(w, m, lp, true)) return 0;  // cannot be resized by dragging
     switch (m) {
         case Msg::Create:
         case Msg::Destroy:
@@ -228,15 +229,6 @@ plat::LResult ImageWindowProc(plat::Window w, plat::Msg m, plat::WParam wp, plat
             if (n >= 0) ORV_DestroyImage(n);
             return 0;
         }
-        case Msg::Move:
-            CollectSnapEdges();
-            return 0;
-        case Msg::Moving:
-            SnapMovingWindow(reinterpret_cast<plat::Rect*>(lp), w);
-            return 0;
-        case Msg::Sizing:
-            *reinterpret_cast<plat::Rect*>(lp) = plat::windowRect(w);
-            return 0;
         case Msg::LButtonDown:
         case Msg::MButtonDown:
         case Msg::MouseMove: {
