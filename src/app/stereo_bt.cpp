@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -23,7 +24,8 @@ int Param(double p, int fallback) {
     return int(std::nearbyint(f));  // half to even
 }
 
-// A5: the disparities of one row, from the table of sums and steps.
+// One row: cost, table and back-tracking. The table is stored column by
+// column (x major), so the inner loop over disparities walks memory in order.
 struct RowWork {
     std::vector<int> lo, hi, sum;
     std::vector<uint8_t> step;
@@ -31,54 +33,63 @@ struct RowWork {
 
 void SearchRow(const uint8_t* L, const uint8_t* R, const uint8_t* flags, uint8_t* O, int W, int D, int p1,
                int p2, RowWork& w) {
-    w.lo.assign(size_t(W), 0);
-    w.hi.assign(size_t(W), 0);
+    w.lo.resize(size_t(W));
+    w.hi.resize(size_t(W));
     for (int k = 0; k <= W - 2; ++k) {
         const int c = R[k], next = (R[k] + R[k + 1]) >> 1, prev = k == 0 ? R[0] : (R[k - 1] + R[k]) >> 1;
         w.lo[size_t(k)] = std::min({c, next, prev});
         w.hi[size_t(k)] = std::max({c, next, prev});
     }
     if (W >= 2) w.lo[size_t(W - 1)] = w.lo[size_t(W - 2)], w.hi[size_t(W - 1)] = w.hi[size_t(W - 2)];
-    auto cost = [&](int j, int d) {
-        if (j == W - 1) return 0;
-        const int k = j - d;
-        return std::max({0, L[j] - w.hi[size_t(k)], w.lo[size_t(k)] - L[j]});
-    };
-    const int rows = D + 3;
-    w.sum.assign(size_t(rows) * size_t(W), 0);
-    w.step.assign(size_t(rows) * size_t(W), kLeft);
-    auto S = [&](int i, int x) -> int& { return w.sum[size_t(i) * size_t(W) + size_t(x)]; };
-    auto T = [&](int i, int x) -> uint8_t& { return w.step[size_t(i) * size_t(W) + size_t(x)]; };
+    const int st = D + 3;
+    w.sum.resize(size_t(st) * size_t(W));
+    w.step.resize(size_t(st) * size_t(W));
+    int* sum = w.sum.data();
+    uint8_t* step = w.step.data();
+    const int* lo = w.lo.data();
+    const int* hi = w.hi.data();
     for (int x = 0; x < W; ++x) {
-        S(0, x) = kInf, T(0, x) = kLeft;
-        S(D + 2, x) = kInf, T(D + 2, x) = kLeft;
+        int* s = sum + size_t(x) * st;
+        uint8_t* t = step + size_t(x) * st;
+        s[0] = kInf, t[0] = kLeft;
+        s[D + 2] = kInf, t[D + 2] = kLeft;
+        if (x + 2 <= D + 2) s[x + 2] = kInf, t[x + 2] = kUp;  // disparity must not exceed x
     }
-    for (int i = 2; i <= D + 2; ++i)
-        if (i - 2 < W) S(i, i - 2) = kInf, T(i, i - 2) = kUp;
-    S(1, 0) = 0, T(1, 0) = kLeft;
+    sum[1] = 0, step[1] = kLeft;
     for (int x = 1; x < W; ++x) {
+        int* s = sum + size_t(x) * st;
+        uint8_t* t = step + size_t(x) * st;
+        const int* sp = s - st;
+        const uint8_t* tp = t - st;
+        const bool up = (flags[x] & kFlag1) != 0;
+        const int Lx = L[x];
+        const bool last = x == W - 1;
         for (int i = std::min(x + 1, D + 1); i >= 1; --i) {
-            const int a = S(i, x - 1) - p2;
-            const bool upOk = T(i + 1, x) != kDiag && (flags[x] & kFlag1);
-            const bool diagOk = T(i - 1, x - 1) != kUp && (flags[x - (i - 1)] & kFlag2);
+            const int a = sp[i] - p2;
+            const int k = x - (i - 1);  // the right column matched
+            const bool upOk = up && t[i + 1] != kDiag;
+            const bool diagOk = tp[i - 1] != kUp && (flags[k] & kFlag2);
             int best = a;
-            uint8_t st = kLeft;
+            uint8_t chosen = kLeft;
             if (upOk && diagOk) {
-                const int b = S(i + 1, x) + p1, c = S(i - 1, x - 1) + p1;
-                if (b < a) best = b, st = kUp;
-                if (c < best) best = c, st = kDiag;
+                const int b = s[i + 1] + p1, c = sp[i - 1] + p1;
+                if (b < a) best = b, chosen = kUp;
+                if (c < best) best = c, chosen = kDiag;
             } else if (upOk) {
-                const int b = S(i + 1, x) + p1;
-                if (!(a <= b)) best = b, st = kUp;
+                const int b = s[i + 1] + p1;
+                if (b < a) best = b, chosen = kUp;
             } else if (diagOk) {
-                const int c = S(i - 1, x - 1) + p1;
-                if (!(a <= c)) best = c, st = kDiag;
+                const int c = sp[i - 1] + p1;
+                if (c < a) best = c, chosen = kDiag;
             }
-            S(i, x) = best + cost(x, i - 1);
-            T(i, x) = st;
+            const int cost = last ? 0 : std::max({0, Lx - hi[k], lo[k] - Lx});
+            s[i] = best + cost;
+            t[i] = chosen;
         }
     }
     // Back-tracking from the cheapest end, the smallest disparity on a tie.
+    auto S = [&](int i, int x) { return sum[size_t(x) * st + size_t(i)]; };
+    auto T = [&](int i, int x) { return step[size_t(x) * st + size_t(i)]; };
     int i = 1;
     const int top = std::min(W, D + 1);
     for (int k = 2; k <= top; ++k)
@@ -140,19 +151,29 @@ int FindStereoCorrespondenceBT(const uint8_t* left, const uint8_t* right, uint8_
     auto Lp = [&](int x, int y) { return int(left[size_t(y) * size_t(stride) + size_t(x)]); };
     auto O = [&](int x, int y) -> uint8_t& { return out[size_t(y) * size_t(stride) + size_t(x)]; };
 
-    RowWork work;
-    for (int y = 0; y < H; ++y) {
-        const uint8_t* L = left + size_t(y) * size_t(stride);
-        const uint8_t* R = right + size_t(y) * size_t(stride);
-        uint8_t* fl = &F(0, y);
-        for (int j = 3; j <= W - 5; ++j) {
-            if (Variation(L[j - 3], L[j - 2], L[j - 1]) >= 5) fl[j] |= kFlag1;
-            if (Variation(R[j + 1], R[j + 2], R[j + 3]) >= 5) fl[j] |= kFlag2;
+    // Rows are independent until the clean-up: both cores take half each.
+    auto rows = [&](int y0, int y1) {
+        RowWork work;
+        for (int y = y0; y < y1; ++y) {
+            const uint8_t* L = left + size_t(y) * size_t(stride);
+            const uint8_t* R = right + size_t(y) * size_t(stride);
+            uint8_t* fl = &F(0, y);
+            for (int j = 3; j <= W - 5; ++j) {
+                if (Variation(L[j - 3], L[j - 2], L[j - 1]) >= 5) fl[j] |= kFlag1;
+                if (Variation(R[j + 1], R[j + 2], R[j + 3]) >= 5) fl[j] |= kFlag2;
+            }
+            for (int j = 0; j <= 2 && j < W; ++j) fl[j] = kFlag2;
+            if (W - 4 >= 0) fl[W - 4] = 0;
+            for (int j = std::max(0, W - 3); j < W; ++j) fl[j] = kFlag1;
+            SearchRow(L, R, fl, out + size_t(y) * size_t(stride), W, D, p1, p2, work);
         }
-        for (int j = 0; j <= 2 && j < W; ++j) fl[j] = kFlag2;
-        if (W - 4 >= 0) fl[W - 4] = 0;
-        for (int j = std::max(0, W - 3); j < W; ++j) fl[j] = kFlag1;
-        SearchRow(L, R, fl, out + size_t(y) * size_t(stride), W, D, p1, p2, work);
+    };
+    if (H >= 16 && std::thread::hardware_concurrency() > 1) {
+        std::thread other(rows, H / 2, H);
+        rows(0, H / 2);
+        other.join();
+    } else {
+        rows(0, H);
     }
 
     // B1: one-pixel vertical glitches.

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "frame/frame_calls.h"
@@ -65,6 +66,7 @@ extern const char* const kFrameworkBanner;
 // ---- worker thread -------------------------------------------------------------
 int WorkerThreadProc();
 bool WorkerThreadActive();
+std::thread StartWorkerThread();
 
 // GUI requests from the main thread, carried out in the worker's idle round.
 struct GuiRequest {

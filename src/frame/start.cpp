@@ -61,7 +61,7 @@ void MainWindowCreation(plat::Window w) {
     BusyWaitSince(last, 500);
 
     f.screenColourDepth = plat::metrics().screenDepth;
-    g_worker = std::thread([] { WorkerThreadProc(); });
+    g_worker = StartWorkerThread();
 }
 
 void ExitSequence() {

@@ -38,8 +38,14 @@ void ExecuteGuiRequest() {
     r.code.store(0, std::memory_order_release);
 }
 
-int WorkerThreadProc() {
+std::thread StartWorkerThread() {
+    // Active from its creation, not from when it first runs: an Exit in
+    // between must wait for it rather than close the cameras itself.
     g_workerActive.store(true, std::memory_order_release);
+    return std::thread([] { WorkerThreadProc(); });
+}
+
+int WorkerThreadProc() {
     RunApplicationSetup();
     CollectSnapEdges();
     while (exitState == 0) {
