@@ -128,3 +128,28 @@ TEST(StereoBT, MiddleburyErrorShares) {
         EXPECT_LT(double(bad) / std::max(1, n), 0.6) << pair;
     }
 }
+
+#include "app/depth.h"
+
+TEST(Depth, GreyThroughOpenCvAndThePixelWords) {
+    std::vector<uint8_t> left(320 * 240 * 3), right(320 * 240 * 3);
+    for (size_t i = 0; i < left.size(); i += 3) {
+        left[i] = 10, left[i + 1] = 200, left[i + 2] = 90;  // B, G, R
+        right[i] = 255, right[i + 1] = 255, right[i + 2] = 255;
+    }
+    DepthImages d;
+    ASSERT_TRUE(CreateDepthImages(&d));
+    ComputeDepth(&d, left.data(), right.data());
+    // OpenCV's weights: 0.299 R + 0.587 G + 0.114 B, rounded.
+    EXPECT_EQ(ImageBytes(d.leftGrey)[1000], uint8_t(0.299 * 90 + 0.587 * 200 + 0.114 * 10 + 0.5));
+    EXPECT_EQ(ImageBytes(d.rightGrey)[5], 255);
+    EXPECT_EQ(ImageBytes(d.leftColour), left.data());  // wrapped, not copied
+    std::vector<uint32_t> words(76800);
+    BgrToPixels(left.data(), words.data());
+    EXPECT_EQ(words[7], 0x5AC80Au);
+    GreyToPixels(words.data(), ImageBytes(d.leftGrey));
+    EXPECT_EQ(words[9], uint32_t(ImageBytes(d.leftGrey)[9]) * 0x010101u);
+    ReleaseDepthImages(&d);  // frees OpenCV's own storage, not the camera buffers
+    EXPECT_EQ(d.leftColour, nullptr);
+    EXPECT_EQ(left[0], 10);
+}
