@@ -5,7 +5,12 @@
 #include <fstream>
 #include <vector>
 
+#include "app/pipeline.h"
 #include "app/stereo_bt.h"
+#include "frame/frame.h"
+#include "image/image_table.h"
+#include "platform/system.h"
+#include "windows/image_window.h"
 
 namespace {
 
@@ -45,6 +50,29 @@ void BM_StereoSearch320x240(benchmark::State& st) {
         FindStereoCorrespondenceBT(p.l.data(), p.r.data(), out.data(), p.w, p.h, p.w, 100, 15, 3, 6, 8, 15);
 }
 BENCHMARK(BM_StereoSearch320x240)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Resampling "display" into "lenti-work" at the defaults (800 x 480, 9 views)
+// and at 1920 x 1240: the fast version against the plain reference.
+void BM_ResampleViews(benchmark::State& st) {
+    std::string err;
+    plat::initialize(plat::BackendKind::Headless, &err);
+    plat::registerClass("orv_iw", ImageWindowProc, plat::kClassOwnDc, 0);
+    InitImageTable();
+    const bool fast = st.range(0) != 0;
+    out_width = int(st.range(1));
+    out_height = int(st.range(2));
+    view_num = 9;
+    x_scale = 320.0 / (3 * out_width);
+    y_scale = 240.0 / out_height;
+    ORV_CreateImageFL(kSlotDisplay, "display", 0, 0, 320 * 9, 240, 1);
+    ORV_CreateImageFL(kSlotWork, "lenti-work", 0, 0, 3 * out_width * 9, out_height, 1);
+    for (auto _ : st) fast ? ResampleViews() : ResampleViewsPlain();
+    st.SetLabel(std::string(fast ? "fast " : "plain ") + std::to_string(out_width) + "x" + std::to_string(out_height));
+    for (int n = 0; n < kImageSlots; ++n) ORV_DestroyImage(n);
+    plat::shutdown();
+}
+BENCHMARK(BM_ResampleViews)->Args({0, 800, 480})->Args({1, 800, 480})->Args({0, 1920, 1240})
+    ->Args({1, 1920, 1240})->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

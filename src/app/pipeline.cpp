@@ -1,6 +1,9 @@
 #include "app/pipeline.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <vector>
 
 #include "image/colour.h"
 #include "image/image_table.h"
@@ -107,11 +110,48 @@ void SynthesiseViews() {
     for (int k = 1; k <= half; ++k) SynthesiseRightView(half + k, k * shift_max);
 }
 
-void ResampleViews() {
+void ResampleViewsPlain() {
     const int W = out_width, H = out_height, n = view_num;
     for (int y = 0; y < H; ++y) {
         const int sy = int(y * y_scale);
         for (int x = 0; x < 3 * W * n; ++x) Put(kSlotWork, x, y, At(kSlotDisplay, int(x * x_scale), sy));
+    }
+}
+
+void ResampleViews() {
+    if (!Live(kSlotWork) || !Live(kSlotDisplay)) return;
+    const ImageSlot& work = imageTable[kSlotWork];
+    const ImageSlot& disp = imageTable[kSlotDisplay];
+    const int H = std::min(out_height, work.height);
+    const int width = std::min(3 * out_width * view_num, work.width);
+    if (H <= 0 || width <= 0) return;
+    // The source column of every target column, -1 outside the display;
+    // kept across passes (it grows, it is not made anew each pass).
+    static std::vector<int> column;
+    if (column.size() < size_t(width)) column.resize(size_t(width));
+    for (int x = 0; x < width; ++x) {
+        const int sx = int(x * x_scale);
+        column[size_t(x)] = unsigned(sx) < unsigned(disp.width) ? sx : -1;
+    }
+    int lastSy = -1;
+    for (int y = 0; y < H; ++y) {
+        const int sy = int(y * y_scale);
+        uint32_t* out = work.bitmap->row32(y);
+        if (y > 0 && sy == lastSy) {
+            // The same source row as the row above: copy it.
+            std::memcpy(out, work.bitmap->row32(y - 1), size_t(width) * 4);
+            continue;
+        }
+        lastSy = sy;
+        if (unsigned(sy) >= unsigned(disp.height)) {
+            std::fill_n(out, width, 0u);
+            continue;
+        }
+        const uint32_t* in = disp.bitmap->row32(sy);
+        for (int x = 0; x < width; ++x) {
+            const int sx = column[size_t(x)];
+            out[x] = sx < 0 ? 0 : in[sx];
+        }
     }
 }
 

@@ -26,7 +26,8 @@ void SynthesiseRightView(int a, int b);
 // The pass order: left views, the centre, right views.
 void SynthesiseViews();
 
-void ResampleViews();
+void ResampleViews();       // fast: column table, repeated rows copied
+void ResampleViewsPlain();  // the per-pixel reference
 // (1 - t) a + t b per channel, truncated; each channel clamped to 0..255 so
 // that a negative t cannot spill into the neighbouring channel.
 uint32_t BlendRgb(double t, uint32_t a, uint32_t b);

@@ -185,3 +185,32 @@ TEST_F(Pipeline, ResampleReadsBlackOutsideTheDisplay) {
     EXPECT_EQ(ORV_GetPixel(35, 0), 0);  // column 35 * 32 lies beyond 960
     EXPECT_EQ(ORV_GetPixel(0, 5), 0);   // row 5 * 50 lies below 240
 }
+
+TEST_F(Pipeline, FastResampleEqualsThePlainOne) {
+    std::srand(7);
+    struct Size {
+        int W, H, n;
+    } sizes[] = {{800, 480, 9}, {37, 11, 3}, {100, 250, 5}, {13, 7, 7}};
+    for (const auto& c : sizes) {
+        view_num = c.n;
+        out_width = c.W;
+        out_height = c.H;
+        slot_width = 320;
+        x_scale = double(slot_width) / (3 * c.W);
+        y_scale = 240.0 / c.H;
+        ASSERT_EQ(ORV_CreateImageFL(kSlotDisplay, "display", 0, 0, 320 * c.n, 240, 1), 0);
+        for (int y = 0; y < 240; ++y)
+            for (int x = 0; x < 320 * c.n; ++x) ORV_PutPixel(x, y, std::rand() & 0xFFFFFF);
+        ASSERT_EQ(ORV_CreateImageFL(kSlotWork, "lenti-work", 0, 0, 3 * c.W * c.n, c.H, 1), 0);
+        ResampleViewsPlain();
+        std::vector<uint32_t> plain(imageTable[kSlotWork].bitmap->row32(0),
+                                    imageTable[kSlotWork].bitmap->row32(0) + size_t(3 * c.W * c.n) * c.H);
+        ClearImage(kSlotWork);
+        ResampleViews();
+        std::vector<uint32_t> fast(imageTable[kSlotWork].bitmap->row32(0),
+                                   imageTable[kSlotWork].bitmap->row32(0) + size_t(3 * c.W * c.n) * c.H);
+        EXPECT_EQ(plain, fast) << c.W << "x" << c.H << " n " << c.n;
+        ORV_DestroyImage(kSlotWork);
+        ORV_DestroyImage(kSlotDisplay);
+    }
+}
