@@ -74,6 +74,26 @@ void BM_ResampleViews(benchmark::State& st) {
 BENCHMARK(BM_ResampleViews)->Args({0, 800, 480})->Args({1, 800, 480})->Args({0, 1920, 1240})
     ->Args({1, 1920, 1240})->Unit(benchmark::kMillisecond);
 
+void BM_InterlaceStable(benchmark::State& st) {
+    std::string err;
+    plat::initialize(plat::BackendKind::Headless, &err);
+    plat::registerClass("orv_iw", ImageWindowProc, plat::kClassOwnDc, 0);
+    InitImageTable();
+    const bool fast = st.range(0) != 0;
+    out_width = int(st.range(1));
+    out_height = int(st.range(2));
+    view_num = 9;
+    pitch = 17.357;
+    ORV_CreateImageFL(kSlotWork, "lenti-work", 0, 0, 3 * out_width * 9, out_height, 1);
+    ORV_CreateImageFL(kSlotOutput, "lenti-display", 0, 0, out_width, out_height, 1);
+    for (auto _ : st) fast ? InterlaceStable() : InterlaceStablePlain();
+    st.SetLabel(std::string(fast ? "fast " : "plain ") + std::to_string(out_width) + "x" + std::to_string(out_height));
+    for (int n = 0; n < kImageSlots; ++n) ORV_DestroyImage(n);
+    plat::shutdown();
+}
+BENCHMARK(BM_InterlaceStable)->Args({0, 800, 480})->Args({1, 800, 480})->Args({0, 1920, 1240})
+    ->Args({1, 1920, 1240})->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 BENCHMARK_MAIN();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 #include "image/colour.h"
@@ -176,7 +177,7 @@ void PutSubpixel(int s, uint32_t colour, int r) {
     }
 }
 
-void InterlaceStable() {
+void InterlaceStablePlain() {
     const int W = out_width, n = view_num, R = out_height / 3;
     if (n <= 0 || R > kMaxOutHeight / 3 + 1) return;
     const double q = pitch / n;
@@ -202,6 +203,104 @@ void InterlaceStable() {
                 b += q;
             }
         }
+    }
+    ORV_DrawImage(kSlotOutput);
+}
+
+namespace {
+
+// The band walk of the stable interlacer, the same for every row block: for
+// each sub-pixel column k the view it samples and whether (and how much)
+// it blends with the column before. Grown, not remade, from pass to pass.
+struct StableColumns {
+    std::vector<int> view;
+    std::vector<double> weight;
+    std::vector<uint8_t> blends;  // the weight applies (it may be negative for a negative pitch)
+    int count = 0;
+};
+
+void BuildStableColumns(StableColumns& c) {
+    const int W = out_width, n = view_num;
+    c.count = 0;
+    if (n <= 0) return;
+    const double q = pitch / n;
+    double b = q, t = 0;
+    int k = 0;
+    bool blend = false;
+    auto push = [&](int v) {
+        if (c.view.size() <= size_t(k)) {
+            c.view.resize(size_t(k) + 64);
+            c.weight.resize(size_t(k) + 64);
+            c.blends.resize(size_t(k) + 64);
+        }
+        c.view[size_t(k)] = v;
+        c.weight[size_t(k)] = t;
+        c.blends[size_t(k)] = blend;
+    };
+    while (k < 3 * W) {
+        int v = 0;
+        while (v < n) {
+            push(v);
+            ++k;
+            blend = false;
+            if (k >= int(std::trunc(b))) {
+                ++v;
+                blend = true;
+                t = b - std::trunc(b);
+                b += q;
+            }
+        }
+    }
+    c.count = k;
+}
+
+StableColumns g_stable;
+
+inline void PutSubpixelRaw(Pixels32& out, int s, uint32_t colour, int r) {
+    for (int j = 0; j < 3; ++j) {
+        const int sp = s + j, px = sp / 3, ch = sp % 3, y = 3 * r + j;
+        if (unsigned(px) >= unsigned(out.width) || unsigned(y) >= unsigned(out.height)) continue;
+        uint32_t& p = out.pixels[size_t(y) * size_t(out.width) + size_t(px)];
+        p = WithChannel(p, ch, Channel(colour, ch));
+    }
+}
+
+}  // namespace
+
+void InterlaceStableRows(const Pixels32& work, int workRow0, int workWidth, Pixels32& out, int r0, int r1) {
+    const int n = view_num, half = n / 2;
+    if (n <= 0) return;
+    const int S = workWidth / n;
+    for (int r = r0; r < r1; ++r) {
+        const int wy = 3 * r - workRow0;
+        const uint32_t* row = unsigned(wy) < unsigned(work.height) ? work.pixels + size_t(wy) * size_t(work.width) : nullptr;
+        uint32_t prev = 0;
+        for (int k = 0; k < g_stable.count; ++k) {
+            const int x = k + g_stable.view[size_t(k)] * S + 3 * r;
+            const uint32_t c = row && unsigned(x) < unsigned(std::min(work.width, workWidth)) ? row[x] : 0;
+            const uint32_t o = g_stable.blends[size_t(k)] ? BlendRgb(g_stable.weight[size_t(k)], c, prev) : c;
+            PutSubpixelRaw(out, half + k + 3 * r, o, r);
+            prev = c;
+        }
+    }
+}
+
+void InterlaceStable() {
+    if (!Live(kSlotWork) || !Live(kSlotOutput)) return;
+    const int R = out_height / 3;
+    if (view_num <= 0 || R <= 0 || out_width <= 0) return;
+    BuildStableColumns(g_stable);
+    ImageSlot& w = imageTable[kSlotWork];
+    ImageSlot& o = imageTable[kSlotOutput];
+    const Pixels32 work{reinterpret_cast<uint32_t*>(w.bitmap->data()), w.width, w.height};
+    Pixels32 out{reinterpret_cast<uint32_t*>(o.bitmap->data()), o.width, o.height};
+    // Row blocks are independent: half each on the two cores.
+    if (R >= 8) {
+        std::thread other([&] { InterlaceStableRows(work, 0, w.width, out, R / 2, R); });
+        InterlaceStableRows(work, 0, w.width, out, 0, R / 2);
+        other.join();
+    } else {
+        InterlaceStableRows(work, 0, w.width, out, 0, R);
     }
     ORV_DrawImage(kSlotOutput);
 }

@@ -32,5 +32,15 @@ void ResampleViewsPlain();  // the per-pixel reference
 // that a negative t cannot spill into the neighbouring channel.
 uint32_t BlendRgb(double t, uint32_t a, uint32_t b);
 void PutSubpixel(int s, uint32_t colour, int r);
-void InterlaceStable();
+void InterlaceStable();       // fast: per-column tables, both cores
+void InterlaceStablePlain();  // the per-pixel reference
 void InterlaceBata();
+
+// A 32-bit picture in memory, rows `width` words apart.
+struct Pixels32 {
+    uint32_t* pixels;
+    int width, height;
+};
+// The stable interlacer on plain buffers: output rows [3 * r0, 3 * r1) from
+// the work rows 3r, read from `work` whose row 0 is work row `workRow0`.
+void InterlaceStableRows(const Pixels32& work, int workRow0, int workWidth, Pixels32& out, int r0, int r1);
