@@ -1,0 +1,262 @@
+// lenti3d-render: the lenticular pipeline on still pictures, for prints and
+// for testing a screen without cameras.
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <Magick++.h>
+
+#include "app/depth.h"
+#include "app/pipeline.h"
+#include "files/image_file.h"
+#include "frame/frame.h"
+#include "image/colour.h"
+#include "image/draw.h"
+#include "image/image_table.h"
+#include "platform/codec_service.h"
+#include "platform/system.h"
+#include "windows/image_window.h"
+
+namespace {
+
+const char* kUsage =
+    "usage: lenti3d-render (--left L --right R | --image I --depth D) [options] -o OUT\n"
+    "\n"
+    "Turns a stereo pair (or a picture and its disparity) into the interlaced\n"
+    "image for a slanted lenticular screen.\n"
+    "\n"
+    "  --left L, --right R   the stereo pair (any format the codecs read; scaled to 320 x 240)\n"
+    "  --image I, --depth D  a picture and its disparity as grey (0..255, larger = nearer)\n"
+    "  --width N             output width in pixels (default 800)\n"
+    "  --height N            output height in pixels (default 480)\n"
+    "  --pitch P             lens pitch in sub-pixel columns (default 17.357)\n"
+    "  --views N             number of views, odd, at least 3 (default 9)\n"
+    "  --shift N             shift step between views (default 80)\n"
+    "  --interlacer stable|bata  (default stable)\n"
+    "  --swap                exchange left and right\n"
+    "  --depth-out F         also write the disparity image (\"depth\")\n"
+    "  --views-out F         also write the views side by side (\"display\")\n"
+    "  --work-out F          also write the resampled views (\"lenti-work\")\n"
+    "  --bench N             run the whole pass N times and print median milliseconds per stage\n"
+    "  -o OUT                the output; the format follows the extension (.png .bmp .jpg .gif .tif)\n"
+    "  --help                this text\n";
+
+int Fail(const std::string& msg) {
+    std::fprintf(stderr, "lenti3d-render: %s\n", msg.c_str());
+    return 2;
+}
+
+bool ParseInt(const char* s, int* out) {
+    char* end = nullptr;
+    const long v = std::strtol(s, &end, 10);
+    if (!*s || *end || v < -1000000 || v > 1000000) return false;
+    *out = int(v);
+    return true;
+}
+
+bool ParseDouble(const char* s, double* out) {
+    char* end = nullptr;
+    const double v = std::strtod(s, &end);
+    if (!*s || *end || !std::isfinite(v)) return false;
+    *out = v;
+    return true;
+}
+
+int FormatOf(const std::string& path) {
+    std::string ext = path.substr(path.find_last_of('.') == std::string::npos ? path.size() : path.find_last_of('.'));
+    for (char& c : ext) c = char(std::tolower(static_cast<unsigned char>(c)));
+    if (ext == ".bmp") return kFormatBmp;
+    if (ext == ".jpg" || ext == ".jpeg") return kFormatJpeg;
+    if (ext == ".gif") return kFormatGif;
+    if (ext == ".png") return kFormatPng;
+    if (ext == ".tif" || ext == ".tiff") return kFormatTiff;
+    return -1;
+}
+
+// A picture scaled to 320 x 240 as top-down B, G, R bytes.
+bool LoadBgr(const std::string& path, std::vector<uint8_t>* bgr, std::string* error) {
+    try {
+        Magick::Image img;
+        try {
+            img.read(path);
+        } catch (const Magick::Warning&) {
+        }
+        if (!img.isValid() || img.columns() == 0 || img.rows() == 0) throw std::runtime_error("no picture");
+        if (img.columns() != 320 || img.rows() != 240) {
+            std::fprintf(stderr, "lenti3d-render: %s is %ux%u, scaled to 320x240\n", path.c_str(), unsigned(img.columns()),
+                         unsigned(img.rows()));
+            Magick::Geometry g(320, 240);
+            g.aspect(true);
+            img.resize(g);
+        }
+        bgr->resize(320 * 240 * 3);
+        img.write(0, 0, 320, 240, "BGR", Magick::CharPixel, bgr->data());
+        return true;
+    } catch (const std::exception& e) {
+        *error = "cannot read " + path + ": " + e.what();
+        return false;
+    }
+}
+
+bool Save(int slot, const std::string& path, std::string* error) {
+    const int format = FormatOf(path);
+    if (format < 0) {
+        *error = "unknown output format for " + path + " (use .png, .bmp, .jpg, .gif or .tif)";
+        return false;
+    }
+    ORV_SelectImage(slot);
+    if (SaveImageFile(imageTable[slot].width, imageTable[slot].height, format, path.c_str()) != 0) {
+        *error = "cannot write " + path;
+        return false;
+    }
+    return true;
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string left, right, image, depthIn, out, depthOut, viewsOut, workOut, interlacer = "stable";
+    int W = 800, H = 480, views = 9, shift = 80, bench = 0;
+    double P = 17.357;
+    bool swap = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        auto value = [&](std::string* s) {
+            if (i + 1 >= argc) return false;
+            *s = argv[++i];
+            return true;
+        };
+        auto number = [&](int* n) { return i + 1 < argc && ParseInt(argv[++i], n); };
+        if (a == "--help") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        } else if (a == "--left") {
+            if (!value(&left)) return Fail("--left needs a file");
+        } else if (a == "--right") {
+            if (!value(&right)) return Fail("--right needs a file");
+        } else if (a == "--image") {
+            if (!value(&image)) return Fail("--image needs a file");
+        } else if (a == "--depth") {
+            if (!value(&depthIn)) return Fail("--depth needs a file");
+        } else if (a == "-o") {
+            if (!value(&out)) return Fail("-o needs a file");
+        } else if (a == "--depth-out") {
+            if (!value(&depthOut)) return Fail("--depth-out needs a file");
+        } else if (a == "--views-out") {
+            if (!value(&viewsOut)) return Fail("--views-out needs a file");
+        } else if (a == "--work-out") {
+            if (!value(&workOut)) return Fail("--work-out needs a file");
+        } else if (a == "--interlacer") {
+            if (!value(&interlacer) || (interlacer != "stable" && interlacer != "bata"))
+                return Fail("--interlacer is stable or bata");
+        } else if (a == "--width") {
+            if (!number(&W) || W < 1) return Fail("--width needs a whole number of at least 1");
+        } else if (a == "--height") {
+            if (!number(&H) || H < 1) return Fail("--height needs a whole number of at least 1");
+        } else if (a == "--views") {
+            if (!number(&views) || views < 3 || views % 2 == 0) return Fail("--views needs an odd number of at least 3");
+        } else if (a == "--shift") {
+            if (!number(&shift) || shift < 0) return Fail("--shift needs a whole number of at least 0");
+        } else if (a == "--bench") {
+            if (!number(&bench) || bench < 1) return Fail("--bench needs a whole number of at least 1");
+        } else if (a == "--pitch") {
+            if (i + 1 >= argc || !ParseDouble(argv[++i], &P)) return Fail("--pitch needs a number");
+        } else if (a == "--swap") {
+            swap = true;
+        } else {
+            return Fail("unknown option '" + a + "' (see --help)");
+        }
+    }
+    const bool pair = !left.empty() || !right.empty();
+    if (pair == (!image.empty() || !depthIn.empty())) return Fail("give --left and --right, or --image and --depth");
+    if (pair && (left.empty() || right.empty())) return Fail("a stereo pair needs both --left and --right");
+    if (!pair && (image.empty() || depthIn.empty())) return Fail("--image needs --depth");
+    if (out.empty()) return Fail("no output file (-o OUT)");
+    for (const std::string& f : {out, depthOut, viewsOut, workOut})
+        if (!f.empty() && FormatOf(f) < 0) return Fail("unknown output format for " + f + " (use .png, .bmp, .jpg, .gif or .tif)");
+    if (W > kMaxOutWidth || H > kMaxOutHeight)
+        return Fail("outputs above " + std::to_string(kMaxOutWidth) + " x " + std::to_string(kMaxOutHeight) +
+                    " are not supported yet");
+
+    std::string err;
+    plat::initialize(plat::BackendKind::Headless, &err);
+    plat::startCodecService(argv[0]);
+    plat::registerClass("orv_iw", ImageWindowProc, plat::kClassOwnDc, 0);
+    InitImageTable();
+
+    std::vector<uint8_t> a, b;
+    if (!LoadBgr(pair ? left : image, &a, &err) || !LoadBgr(pair ? right : depthIn, &b, &err)) return Fail(err);
+    if (swap) std::swap(a, b);
+
+    out_width = W;
+    out_height = H;
+    pitch = P;
+    view_num = views;
+    shift_max = shift;
+    bata_mode = interlacer == "bata";
+    slot_width = 320;
+    x_scale = double(slot_width) / (3.0 * W);
+    y_scale = 240.0 / H;
+    // Every output starts black, as the live images do.
+    if (ORV_CreateImageFL(kSlotBasepic, "basepic", 0, 0, 320, 240, 100) ||
+        ORV_CreateImageFL(kSlotDepth, "depth", 0, 0, 320, 240, 100) ||
+        ORV_CreateImageFL(kSlotDisplay, "display", 0, 0, 320 * views, 240, 10) ||
+        ORV_CreateImageFL(kSlotWork, "lenti-work", 0, 0, 3 * W * views, H, 1) ||
+        ORV_CreateImageFL(kSlotOutput, "lenti-display", 0, 0, W, H, 10))
+        return Fail("not enough memory for a " + std::to_string(W) + " x " + std::to_string(H) + " output");
+
+    DepthImages depth;
+    if (pair && !CreateDepthImages(&depth)) return Fail("the depth images cannot be made");
+    std::vector<double> tDepth, tViews, tResample, tInterlace, tTotal;
+    using Clock = std::chrono::steady_clock;
+    auto ms = [](Clock::time_point a0, Clock::time_point b0) {
+        return std::chrono::duration<double, std::milli>(b0 - a0).count();
+    };
+    for (int run = 0; run < std::max(1, bench); ++run) {
+        const auto t0 = Clock::now();
+        uint32_t* base = reinterpret_cast<uint32_t*>(imageTable[kSlotBasepic].bitmap->data());
+        uint32_t* disp = reinterpret_cast<uint32_t*>(imageTable[kSlotDepth].bitmap->data());
+        if (pair) {
+            ComputeDepth(&depth, a.data(), b.data());
+            BgrToPixels(a.data(), base);
+            GreyToPixels(disp, ImageBytes(depth.disparity));
+        } else {
+            BgrToPixels(a.data(), base);
+            BgrToPixels(b.data(), disp);  // the disparity is the largest channel, as the views read it
+        }
+        const auto t1 = Clock::now();
+        SynthesiseViews();
+        const auto t2 = Clock::now();
+        ResampleViews();
+        const auto t3 = Clock::now();
+        if (bata_mode) InterlaceBata();
+        else InterlaceStable();
+        const auto t4 = Clock::now();
+        tDepth.push_back(ms(t0, t1));
+        tViews.push_back(ms(t1, t2));
+        tResample.push_back(ms(t2, t3));
+        tInterlace.push_back(ms(t3, t4));
+        tTotal.push_back(ms(t0, t4));
+    }
+    if (bench > 0)
+        std::printf("median ms over %d passes: depth %.2f  views %.2f  resample %.2f  interlace %.2f  whole %.2f\n",
+                    bench, Median(tDepth), Median(tViews), Median(tResample), Median(tInterlace), Median(tTotal));
+    ReleaseDepthImages(&depth);
+    if ((!depthOut.empty() && !Save(kSlotDepth, depthOut, &err)) ||
+        (!viewsOut.empty() && !Save(kSlotDisplay, viewsOut, &err)) ||
+        (!workOut.empty() && !Save(kSlotWork, workOut, &err)) || !Save(kSlotOutput, out, &err))
+        return Fail(err);
+    for (int n = 0; n < kImageSlots; ++n) ORV_DestroyImage(n);
+    plat::shutdown();
+    return 0;
+}
