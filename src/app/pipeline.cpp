@@ -100,7 +100,7 @@ void SynthesiseRightView(int a, int b) {
         }
 }
 
-void SynthesiseViews() {
+void SynthesiseViewsPlain() {
     const int half = view_num / 2;
     for (int a = 0; a < half; ++a) SynthesiseLeftView(a, (half - a) * shift_max);
     if (Live(kSlotDisplay) && Live(kSlotBasepic)) {
@@ -109,6 +109,66 @@ void SynthesiseViews() {
         ORV_PutPixelBlock(base.bitmap->data(), base.width * half, base.width, base.height);
     }
     for (int k = 1; k <= half; ++k) SynthesiseRightView(half + k, k * shift_max);
+}
+
+void SynthesiseViews() {
+    if (!Live(kSlotBasepic) || !Live(kSlotDepth) || !Live(kSlotDisplay)) return;
+    const ImageSlot& base = imageTable[kSlotBasepic];
+    const ImageSlot& depth = imageTable[kSlotDepth];
+    ImageSlot& disp = imageTable[kSlotDisplay];
+    const int w = depth.width, h = depth.height, half = view_num / 2;
+    const int dw = disp.width, dh = disp.height;
+    // The base picture may be smaller than the depth image: outside reads black.
+    auto basePx = [&](int x, int y) -> uint32_t {
+        return unsigned(x) < unsigned(base.width) && unsigned(y) < unsigned(base.height) ? base.bitmap->row32(y)[x] : 0;
+    };
+    static std::vector<int> disparity;
+    if (disparity.size() < size_t(w) + 1) disparity.resize(size_t(w) + 1);
+    auto view = [&](int a, int b, bool leftward) {
+        const int x0 = w * a;
+        for (int y = 0; y < h && y < dh; ++y) {
+            uint32_t* out = disp.bitmap->row32(y);
+            const uint32_t* dep = depth.bitmap->row32(y);
+            for (int x = 0; x < w; ++x) {
+                const uint32_t c = dep[x];
+                disparity[size_t(x)] = int(std::max({(c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF}));
+            }
+            auto put = [&](int x, uint32_t c) {
+                if (unsigned(x) < unsigned(dw)) out[x] = c;
+            };
+            if (leftward) {
+                for (int x = 0; x < w; ++x) {
+                    const int v = disparity[size_t(x)], d = v * b / 256;
+                    put(x0 + x - d, basePx(x, y));
+                    const int vn = x + 1 < w ? disparity[size_t(x) + 1] : 0;
+                    if (vn < v) {
+                        const int gap = d - vn * b / 256;
+                        const uint32_t fill = x + 1 < w ? basePx(x + 1, y) : 0;
+                        for (int j = std::max(1, d - x); j <= gap; ++j) put(x0 + x - d + j, fill);
+                    }
+                }
+            } else {
+                for (int x = w - 1; x >= 0; --x) {
+                    const int v = disparity[size_t(x)], d = v * b / 256;
+                    put(x0 + x + d, basePx(x, y));
+                    const int vp = x > 0 ? disparity[size_t(x) - 1] : 0;
+                    if (vp < v) {
+                        const int gap = d - vp * b / 256;
+                        const uint32_t fill = x > 0 ? basePx(x - 1, y) : 0;
+                        for (int j = 1; j <= gap; ++j) put(x0 + x + d - j, fill);
+                    }
+                }
+            }
+        }
+    };
+    for (int a = 0; a < half; ++a) view(a, (half - a) * shift_max, true);
+    // The centre view: the base picture copied in at its place.
+    for (int y = 0; y < base.height && y < dh; ++y)
+        for (int x = 0; x < base.width; ++x) {
+            const int tx = base.width * half + x;
+            if (unsigned(tx) < unsigned(dw)) disp.bitmap->row32(y)[tx] = base.bitmap->row32(y)[x];
+        }
+    for (int k = 1; k <= half; ++k) view(half + k, k * shift_max, false);
 }
 
 void ResampleViewsPlain() {

@@ -24,7 +24,8 @@ void ORV_PutPixelBlock(const void* pixels, int x, int width, int height);
 void SynthesiseLeftView(int a, int b);
 void SynthesiseRightView(int a, int b);
 // The pass order: left views, the centre, right views.
-void SynthesiseViews();
+void SynthesiseViews();       // fast: direct rows, disparities read once per row
+void SynthesiseViewsPlain();  // the per-pixel reference
 
 void ResampleViews();       // fast: column table, repeated rows copied
 void ResampleViewsPlain();  // the per-pixel reference
