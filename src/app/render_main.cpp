@@ -9,8 +9,6 @@
 #include <string>
 #include <vector>
 
-#include <Magick++.h>
-
 #include "app/depth.h"
 #include "app/pipeline.h"
 #include "files/image_file.h"
@@ -80,27 +78,10 @@ int FormatOf(const std::string& path) {
 
 // A picture scaled to 320 x 240 as top-down B, G, R bytes.
 bool LoadBgr(const std::string& path, std::vector<uint8_t>* bgr, std::string* error) {
-    try {
-        Magick::Image img;
-        try {
-            img.read(path);
-        } catch (const Magick::Warning&) {
-        }
-        if (!img.isValid() || img.columns() == 0 || img.rows() == 0) throw std::runtime_error("no picture");
-        if (img.columns() != 320 || img.rows() != 240) {
-            std::fprintf(stderr, "lenti3d-render: %s is %ux%u, scaled to 320x240\n", path.c_str(), unsigned(img.columns()),
-                         unsigned(img.rows()));
-            Magick::Geometry g(320, 240);
-            g.aspect(true);
-            img.resize(g);
-        }
-        bgr->resize(320 * 240 * 3);
-        img.write(0, 0, 320, 240, "BGR", Magick::CharPixel, bgr->data());
-        return true;
-    } catch (const std::exception& e) {
-        *error = "cannot read " + path + ": " + e.what();
-        return false;
-    }
+    bool scaled = false;
+    if (!plat::loadScaledBgr(path, 320, 240, bgr, &scaled, error)) return false;
+    if (scaled) std::fprintf(stderr, "lenti3d-render: %s scaled to 320x240\n", path.c_str());
+    return true;
 }
 
 bool Save(int slot, const std::string& path, std::string* error) {

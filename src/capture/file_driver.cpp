@@ -1,8 +1,6 @@
 // The file pair: two image files as a left and a right camera (camera 1
 // left, camera 0 right, as the demo rig), scaled to 320 x 240 and delivered
 // at the asked rate.
-#include <Magick++.h>
-
 #include <cstring>
 
 #include "capture/device.h"
@@ -32,29 +30,16 @@ private:
 
 // The picture scaled to 320 x 240 as bottom-up B, G, R rows.
 bool LoadFrame(const std::string& path, std::vector<uint8_t>* out, std::string* error) {
-    plat::startCodecService(nullptr);
-    try {
-        Magick::Image img;
-        try {
-            img.read(path);
-        } catch (const Magick::Warning&) {
-        }
-        if (!img.isValid() || img.columns() == 0 || img.rows() == 0) throw std::runtime_error("no picture");
-        if (img.columns() != 320 || img.rows() != 240) {
-            Magick::Geometry g(320, 240);
-            g.aspect(true);
-            img.resize(g);
-        }
-        std::vector<uint8_t> topDown(320 * 240 * 3);
-        img.write(0, 0, 320, 240, "BGR", Magick::CharPixel, topDown.data());
-        out->resize(topDown.size());
-        for (int y = 0; y < 240; ++y)
-            std::memcpy(out->data() + size_t(239 - y) * 960, topDown.data() + size_t(y) * 960, 960);
-        return true;
-    } catch (const std::exception& e) {
-        *error = "cannot read camera file '" + path + "': " + e.what();
+    std::vector<uint8_t> topDown;
+    std::string why;
+    if (!plat::loadScaledBgr(path, 320, 240, &topDown, nullptr, &why)) {
+        *error = "camera file: " + why;
         return false;
     }
+    out->resize(topDown.size());
+    for (int y = 0; y < 240; ++y)
+        std::memcpy(out->data() + size_t(239 - y) * 960, topDown.data() + size_t(y) * 960, 960);
+    return true;
 }
 
 class FilePairDriver final : public CaptureDriver {

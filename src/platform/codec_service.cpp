@@ -40,4 +40,31 @@ void stopCodecService() {
 
 bool codecServiceRunning() { return g_running; }
 
+bool loadScaledBgr(const std::string& path, int width, int height, std::vector<uint8_t>* bgr, bool* scaled,
+                   std::string* error) {
+    startCodecService(nullptr);
+    try {
+        Magick::Image img;
+        try {
+            img.read(path);
+        } catch (const Magick::Warning&) {
+            // A damaged but readable file: what was read is kept.
+        }
+        if (!img.isValid() || img.columns() == 0 || img.rows() == 0) throw std::runtime_error("no picture");
+        const bool resize = int(img.columns()) != width || int(img.rows()) != height;
+        if (resize) {
+            Magick::Geometry g{unsigned(width), unsigned(height)};
+            g.aspect(true);
+            img.resize(g);
+        }
+        if (scaled) *scaled = resize;
+        bgr->resize(size_t(width) * size_t(height) * 3);
+        img.write(0, 0, unsigned(width), unsigned(height), "BGR", Magick::CharPixel, bgr->data());
+        return true;
+    } catch (const std::exception& e) {
+        if (error) *error = "cannot read " + path + ": " + e.what();
+        return false;
+    }
+}
+
 }  // namespace plat
