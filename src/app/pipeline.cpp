@@ -327,17 +327,16 @@ inline void PutSubpixelRaw(Pixels32& out, int s, uint32_t colour, int r) {
 
 }  // namespace
 
-void InterlaceStableRows(const Pixels32& work, int workRow0, int workWidth, Pixels32& out, int r0, int r1) {
+void InterlaceStableRows(const WorkRowFn& workRow, int workWidth, Pixels32& out, int r0, int r1) {
     const int n = view_num, half = n / 2;
     if (n <= 0) return;
     const int S = workWidth / n;
     for (int r = r0; r < r1; ++r) {
-        const int wy = 3 * r - workRow0;
-        const uint32_t* row = unsigned(wy) < unsigned(work.height) ? work.pixels + size_t(wy) * size_t(work.width) : nullptr;
+        const uint32_t* row = workRow(r);
         uint32_t prev = 0;
         for (int k = 0; k < g_stable.count; ++k) {
             const int x = k + g_stable.view[size_t(k)] * S + 3 * r;
-            const uint32_t c = row && unsigned(x) < unsigned(std::min(work.width, workWidth)) ? row[x] : 0;
+            const uint32_t c = row && unsigned(x) < unsigned(workWidth) ? row[x] : 0;
             const uint32_t o = g_stable.blends[size_t(k)] ? BlendRgb(g_stable.weight[size_t(k)], c, prev) : c;
             PutSubpixelRaw(out, half + k + 3 * r, o, r);
             prev = c;
@@ -349,25 +348,28 @@ void InterlaceStable() {
     if (!Live(kSlotWork) || !Live(kSlotOutput)) return;
     const int R = out_height / 3;
     if (view_num <= 0 || R <= 0 || out_width <= 0) return;
-    BuildStableColumns(g_stable);
+    PrepareInterlacers();
     ImageSlot& w = imageTable[kSlotWork];
     ImageSlot& o = imageTable[kSlotOutput];
-    const Pixels32 work{reinterpret_cast<uint32_t*>(w.bitmap->data()), w.width, w.height};
+    const WorkRowFn row = [&w](int r) -> const uint32_t* {
+        return unsigned(3 * r) < unsigned(w.height) ? w.bitmap->row32(3 * r) : nullptr;
+    };
     Pixels32 out{reinterpret_cast<uint32_t*>(o.bitmap->data()), o.width, o.height};
     // Row blocks are independent: half each on the two cores.
     if (R >= 8) {
-        std::thread other([&] { InterlaceStableRows(work, 0, w.width, out, R / 2, R); });
-        InterlaceStableRows(work, 0, w.width, out, 0, R / 2);
+        std::thread other([&] { InterlaceStableRows(row, w.width, out, R / 2, R); });
+        InterlaceStableRows(row, w.width, out, 0, R / 2);
         other.join();
     } else {
-        InterlaceStableRows(work, 0, w.width, out, 0, R);
+        InterlaceStableRows(row, w.width, out, 0, R);
     }
     ORV_DrawImage(kSlotOutput);
 }
 
-void InterlaceBata() {
-    const int W = out_width, H = out_height, n = view_num, R = H / 3;
-    if (n <= 0 || W <= 0 || H <= 0 || W > kMaxOutWidth || H > kMaxOutHeight) return;
+namespace {
+
+void BuildBataTable() {
+    const int W = out_width, H = out_height, n = view_num;
     const double q = pitch / n;
     const int N = H + 3 * W;
     double e = q;
@@ -383,12 +385,32 @@ void InterlaceBata() {
             e += q;
         }
     }
-    for (int r = 0; r < R; ++r) {
+}
+
+bool BataSizesOk() {
+    return view_num > 0 && out_width > 0 && out_height > 0 && out_width <= kMaxOutWidth &&
+           out_height <= kMaxOutHeight;
+}
+
+}  // namespace
+
+void PrepareInterlacers() {
+    BuildStableColumns(g_stable);
+    if (BataSizesOk()) BuildBataTable();
+}
+
+void InterlaceBataRows(const WorkRowFn& workRow, int workWidth, Pixels32& out, int r0, int r1) {
+    const int W = out_width, H = out_height, R = H / 3;
+    if (!BataSizesOk()) return;
+    const int N = H + 3 * W;
+    for (int r = r0; r < r1; ++r) {
+        const uint32_t* row = workRow(r);
         const int base = 3 * (R - r);
         uint32_t previous = 0;
         for (int x = 0; x < 3 * W; ++x) {
             const int i = base + x;
-            uint32_t c = i < N ? At(kSlotWork, x + 3 * W * g_bandView[i], 3 * r) : 0;
+            const int wx = x + 3 * W * g_bandView[i];
+            uint32_t c = i < N && row && unsigned(wx) < unsigned(workWidth) ? row[wx] : 0;
             if (x > 0 && i - 1 < N && g_bandMark[i - 1]) c = BlendRgb(g_bandFraction[i - 1], c, previous);
             previous = c;
             // Each buffer keeps one channel of c in that channel's own place.
@@ -398,11 +420,32 @@ void InterlaceBata() {
             g_rowC[x + 2] = WithChannel(0, (ch + 2) % 3, Channel(c, (ch + 2) % 3));
         }
         g_rowB[0] = g_rowC[0] = g_rowC[1] = 0;
-        for (int p = 0; p < W; ++p) {
-            Put(kSlotOutput, p, 3 * r, g_rowA[3 * p] | g_rowA[3 * p + 1] | g_rowA[3 * p + 2]);
-            Put(kSlotOutput, p, 3 * r + 1, g_rowB[3 * p] | g_rowB[3 * p + 1] | g_rowB[3 * p + 2]);
-            Put(kSlotOutput, p, 3 * r + 2, g_rowC[3 * p] | g_rowC[3 * p + 1] | g_rowC[3 * p + 2]);
-        }
+        for (int p = 0; p < W && p < out.width; ++p)
+            for (int j = 0; j < 3; ++j) {
+                const int y = 3 * r + j;
+                if (unsigned(y) >= unsigned(out.height)) continue;
+                const uint32_t* b = j == 0 ? g_rowA : j == 1 ? g_rowB : g_rowC;
+                out.pixels[size_t(y) * size_t(out.width) + size_t(p)] = b[3 * p] | b[3 * p + 1] | b[3 * p + 2];
+            }
     }
+}
+
+void InterlaceBata() {
+    if (!Live(kSlotWork) || !Live(kSlotOutput) || !BataSizesOk()) return;
+    BuildBataTable();
+    ImageSlot& w = imageTable[kSlotWork];
+    ImageSlot& o = imageTable[kSlotOutput];
+    const WorkRowFn row = [&w](int r) -> const uint32_t* {
+        return unsigned(3 * r) < unsigned(w.height) ? w.bitmap->row32(3 * r) : nullptr;
+    };
+    Pixels32 out{reinterpret_cast<uint32_t*>(o.bitmap->data()), o.width, o.height};
+    InterlaceBataRows(row, w.width, out, 0, out_height / 3);
     ORV_DrawImage(kSlotOutput);
+}
+
+void ResampleWorkRow(int r, uint32_t* row) {
+    const int width = 3 * out_width * view_num;
+    const int sy = int(3 * r * y_scale);
+    const bool inside = Live(kSlotDisplay) && unsigned(sy) < unsigned(imageTable[kSlotDisplay].height);
+    for (int x = 0; x < width; ++x) row[x] = inside ? At(kSlotDisplay, int(x * x_scale), sy) : 0;
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 constexpr int kSlotBasepic = 2, kSlotDepth = 3, kSlotDisplay = 5, kSlotWork = 6, kSlotOutput = 7;
 constexpr int kMaxOutWidth = 1920, kMaxOutHeight = 1240;
@@ -42,6 +43,14 @@ struct Pixels32 {
     uint32_t* pixels;
     int width, height;
 };
-// The stable interlacer on plain buffers: output rows [3 * r0, 3 * r1) from
-// the work rows 3r, read from `work` whose row 0 is work row `workRow0`.
-void InterlaceStableRows(const Pixels32& work, int workRow0, int workWidth, Pixels32& out, int r0, int r1);
+// The interlacers read one work row per row block: row 3r of "lenti-work".
+// `workRow(r)` gives it (nullptr: black), `workWidth` words wide.
+using WorkRowFn = std::function<const uint32_t*(int r)>;
+// Band tables for the current parameters; call once before the row calls.
+void PrepareInterlacers();
+// Output rows [3 * r0, 3 * r1) of either interlacer on plain buffers.
+void InterlaceStableRows(const WorkRowFn& workRow, int workWidth, Pixels32& out, int r0, int r1);
+void InterlaceBataRows(const WorkRowFn& workRow, int workWidth, Pixels32& out, int r0, int r1);
+// Work row 3r resampled straight from "display" into `row` (3 W n words),
+// for computing an output in bands without the whole work image.
+void ResampleWorkRow(int r, uint32_t* row);

@@ -2,6 +2,7 @@
 // for testing a screen without cameras.
 #include <algorithm>
 #include <chrono>
+#include <memory>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -17,6 +18,8 @@
 #include "image/draw.h"
 #include "image/image_table.h"
 #include "platform/codec_service.h"
+#include "platform/png_write.h"
+#include "platform/surface.h"
 #include "platform/system.h"
 #include "windows/image_window.h"
 
@@ -41,6 +44,8 @@ const char* kUsage =
     "  --views-out F         also write the views side by side (\"display\")\n"
     "  --work-out F          also write the resampled views (\"lenti-work\")\n"
     "  --bench N             run the whole pass N times and print median milliseconds per stage\n"
+    "  --bands               compute the output in bands of rows, as outputs above 1920 x 1240\n"
+    "                        always are (up to 16384 x 16384, PNG only, stable interlacer)\n"
     "  -o OUT                the output; the format follows the extension (.png .bmp .jpg .gif .tif)\n"
     "  --help                this text\n";
 
@@ -109,7 +114,7 @@ int main(int argc, char** argv) {
     std::string left, right, image, depthIn, out, depthOut, viewsOut, workOut, interlacer = "stable";
     int W = 800, H = 480, views = 9, shift = 80, bench = 0;
     double P = 17.357;
-    bool swap = false;
+    bool swap = false, bands = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         auto value = [&](std::string* s) {
@@ -154,6 +159,8 @@ int main(int argc, char** argv) {
             if (i + 1 >= argc || !ParseDouble(argv[++i], &P)) return Fail("--pitch needs a number");
         } else if (a == "--swap") {
             swap = true;
+        } else if (a == "--bands") {
+            bands = true;
         } else {
             return Fail("unknown option '" + a + "' (see --help)");
         }
@@ -165,9 +172,18 @@ int main(int argc, char** argv) {
     if (out.empty()) return Fail("no output file (-o OUT)");
     for (const std::string& f : {out, depthOut, viewsOut, workOut})
         if (!f.empty() && FormatOf(f) < 0) return Fail("unknown output format for " + f + " (use .png, .bmp, .jpg, .gif or .tif)");
-    if (W > kMaxOutWidth || H > kMaxOutHeight)
-        return Fail("outputs above " + std::to_string(kMaxOutWidth) + " x " + std::to_string(kMaxOutHeight) +
-                    " are not supported yet");
+    constexpr int kMaxPrint = 16384;
+    if (W > kMaxPrint || H > kMaxPrint) return Fail("the output is at most 16384 x 16384");
+    if (W > kMaxOutWidth || H > kMaxOutHeight) bands = true;
+    if (bands) {
+        // The whole work image would not fit (3 W x views x H pixels): the
+        // output is made in bands of rows and written as it is, as PNG.
+        if (!workOut.empty())
+            return Fail("--work-out is not available for outputs made in bands (above 1920 x 1240): the work image "
+                        "would take " + std::to_string((3.0 * W * views * H * 4) / 1e9).substr(0, 5) + " GB");
+        if (FormatOf(out) != kFormatPng) return Fail("outputs made in bands are written as PNG (-o ....png)");
+        if (interlacer != "stable") return Fail("outputs made in bands use the stable interlacer");
+    }
 
     std::string err;
     plat::initialize(plat::BackendKind::Headless, &err);
@@ -189,12 +205,18 @@ int main(int argc, char** argv) {
     x_scale = double(slot_width) / (3.0 * W);
     y_scale = 240.0 / H;
     // Every output starts black, as the live images do.
+    std::unique_ptr<plat::Surface> banded;
     if (ORV_CreateImageFL(kSlotBasepic, "basepic", 0, 0, 320, 240, 100) ||
         ORV_CreateImageFL(kSlotDepth, "depth", 0, 0, 320, 240, 100) ||
         ORV_CreateImageFL(kSlotDisplay, "display", 0, 0, 320 * views, 240, 10) ||
-        ORV_CreateImageFL(kSlotWork, "lenti-work", 0, 0, 3 * W * views, H, 1) ||
-        ORV_CreateImageFL(kSlotOutput, "lenti-display", 0, 0, W, H, 10))
+        (!bands && (ORV_CreateImageFL(kSlotWork, "lenti-work", 0, 0, 3 * W * views, H, 1) ||
+                    ORV_CreateImageFL(kSlotOutput, "lenti-display", 0, 0, W, H, 10))) ||
+        (bands && !(banded = plat::Surface::create(W, H, 32))))
         return Fail("not enough memory for a " + std::to_string(W) + " x " + std::to_string(H) + " output");
+    // The work rows of one band: about 64 MB whatever the output size.
+    const size_t workRowWords = size_t(3) * size_t(W) * size_t(views);
+    const int bandBlocks = std::max(1, int((64u << 20) / (workRowWords * 4)));
+    std::vector<uint32_t> band(bands ? workRowWords * size_t(bandBlocks) : 0);
 
     DepthImages depth;
     if (pair && !CreateDepthImages(&depth)) return Fail("the depth images cannot be made");
@@ -218,10 +240,26 @@ int main(int argc, char** argv) {
         const auto t1 = Clock::now();
         SynthesiseViews();
         const auto t2 = Clock::now();
-        ResampleViews();
-        const auto t3 = Clock::now();
-        if (bata_mode) InterlaceBata();
-        else InterlaceStable();
+        auto t3 = t2;
+        if (!bands) {
+            ResampleViews();
+            t3 = Clock::now();
+            if (bata_mode) InterlaceBata();
+            else InterlaceStable();
+        } else {
+            PrepareInterlacers();
+            Pixels32 px{reinterpret_cast<uint32_t*>(banded->data()), W, H};
+            double resampleMs = 0;
+            for (int r0 = 0; r0 < H / 3; r0 += bandBlocks) {
+                const int r1 = std::min(H / 3, r0 + bandBlocks);
+                const auto b0 = Clock::now();
+                for (int r = r0; r < r1; ++r) ResampleWorkRow(r, band.data() + size_t(r - r0) * workRowWords);
+                resampleMs += ms(b0, Clock::now());
+                InterlaceStableRows([&](int r) { return band.data() + size_t(r - r0) * workRowWords; },
+                                    int(workRowWords), px, r0, r1);
+            }
+            t3 = t2 + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double, std::milli>(resampleMs));
+        }
         const auto t4 = Clock::now();
         tDepth.push_back(ms(t0, t1));
         tViews.push_back(ms(t1, t2));
@@ -235,8 +273,16 @@ int main(int argc, char** argv) {
     ReleaseDepthImages(&depth);
     if ((!depthOut.empty() && !Save(kSlotDepth, depthOut, &err)) ||
         (!viewsOut.empty() && !Save(kSlotDisplay, viewsOut, &err)) ||
-        (!workOut.empty() && !Save(kSlotWork, workOut, &err)) || !Save(kSlotOutput, out, &err))
+        (!workOut.empty() && !Save(kSlotWork, workOut, &err)))
         return Fail(err);
+    // PNG outputs are written row by row by our own writer: no second copy
+    // of a large output in the codec library.
+    const plat::Surface* result = bands ? banded.get() : imageTable[kSlotOutput].bitmap.get();
+    if (FormatOf(out) == kFormatPng) {
+        if (!plat::writePng(*result, out)) return Fail("cannot write " + out);
+    } else if (!Save(kSlotOutput, out, &err)) {
+        return Fail(err);
+    }
     for (int n = 0; n < kImageSlots; ++n) ORV_DestroyImage(n);
     plat::shutdown();
     return 0;

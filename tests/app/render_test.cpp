@@ -106,3 +106,26 @@ TEST(Render, ThePhotographPairWithBothInterlacers) {
         EXPECT_TRUE(Exists(out));
     }
 }
+
+TEST(Render, BandsGiveTheSameImageAndLargeOutputsRefuseTheWorkImage) {
+    const std::string dir = std::string(ORV_TEST_DATA) + "/stereo_pair/";
+    const std::string pair = "--left " + dir + "left.jpg --right " + dir + "right.jpg --width 500 --height 301 ";
+    const std::string a = ::testing::TempDir() + "orv_whole.png", b = ::testing::TempDir() + "orv_bands.png";
+    ASSERT_EQ(Render(pair + "-o " + a).status, 0);
+    ASSERT_EQ(Render(pair + "--bands -o " + b).status, 0);
+    auto slurp = [](const std::string& p) {
+        std::FILE* f = std::fopen(p.c_str(), "rb");
+        std::string s;
+        char buf[65536];
+        for (size_t n; f && (n = std::fread(buf, 1, sizeof buf, f)) > 0;) s.append(buf, n);
+        if (f) std::fclose(f);
+        return s;
+    };
+    EXPECT_FALSE(slurp(a).empty());
+    EXPECT_EQ(slurp(a), slurp(b));  // the same pixels, written by the same PNG writer
+    const RenderRun big = Render("--left " + dir + "left.jpg --right " + dir + "right.jpg --width 4000 --height 4000 "
+                                 "--work-out /tmp/w.png -o /tmp/x.png");
+    EXPECT_EQ(big.status, 2);
+    EXPECT_NE(big.err.find("--work-out"), std::string::npos);
+    EXPECT_EQ(Render("--left " + dir + "left.jpg --right " + dir + "right.jpg --width 20000 -o /tmp/x.png").status, 2);
+}
