@@ -50,10 +50,12 @@ uint32_t WithChannel(uint32_t c, int ch, int v) {
 
 // The interlacers' working storage, sized by the output limits.
 uint32_t g_prev[kMaxOutHeight / 3 + 1];
-int g_bandView[kMaxOutHeight + 3 * kMaxOutWidth];
-uint8_t g_bandMark[kMaxOutHeight + 3 * kMaxOutWidth];
-double g_bandFraction[kMaxOutHeight + 3 * kMaxOutWidth];
-uint32_t g_rowA[3 * kMaxOutWidth + 2], g_rowB[3 * kMaxOutWidth + 2], g_rowC[3 * kMaxOutWidth + 2];
+// Sized for the renderer's prints (about 1.5 MB in all); the live program
+// uses the first 7,000 band entries at most.
+int g_bandView[4 * kMaxPrintSize];
+uint8_t g_bandMark[4 * kMaxPrintSize];
+double g_bandFraction[4 * kMaxPrintSize];
+uint32_t g_rowA[3 * kMaxPrintSize + 2], g_rowB[3 * kMaxPrintSize + 2], g_rowC[3 * kMaxPrintSize + 2];
 
 }  // namespace
 
@@ -388,8 +390,8 @@ void BuildBataTable() {
 }
 
 bool BataSizesOk() {
-    return view_num > 0 && out_width > 0 && out_height > 0 && out_width <= kMaxOutWidth &&
-           out_height <= kMaxOutHeight;
+    return view_num > 0 && out_width > 0 && out_height > 0 && out_width <= kMaxPrintSize &&
+           out_height <= kMaxPrintSize;
 }
 
 }  // namespace

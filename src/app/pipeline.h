@@ -9,7 +9,8 @@
 #include <functional>
 
 constexpr int kSlotBasepic = 2, kSlotDepth = 3, kSlotDisplay = 5, kSlotWork = 6, kSlotOutput = 7;
-constexpr int kMaxOutWidth = 1920, kMaxOutHeight = 1240;
+constexpr int kMaxOutWidth = 1920, kMaxOutHeight = 1240;  // the live program's output
+constexpr int kMaxPrintSize = 16384;                       // the renderer's, either side
 
 extern int out_width, out_height;  // W, H
 extern double pitch;               // P, sub-pixel columns per lens

@@ -45,7 +45,7 @@ const char* kUsage =
     "  --work-out F          also write the resampled views (\"lenti-work\")\n"
     "  --bench N             run the whole pass N times and print median milliseconds per stage\n"
     "  --bands               compute the output in bands of rows, as outputs above 1920 x 1240\n"
-    "                        always are (up to 16384 x 16384, PNG only, stable interlacer)\n"
+    "                        always are (up to 16384 x 16384, PNG only)\n"
     "  -o OUT                the output; the format follows the extension (.png .bmp .jpg .gif .tif)\n"
     "  --help                this text\n";
 
@@ -172,8 +172,7 @@ int main(int argc, char** argv) {
     if (out.empty()) return Fail("no output file (-o OUT)");
     for (const std::string& f : {out, depthOut, viewsOut, workOut})
         if (!f.empty() && FormatOf(f) < 0) return Fail("unknown output format for " + f + " (use .png, .bmp, .jpg, .gif or .tif)");
-    constexpr int kMaxPrint = 16384;
-    if (W > kMaxPrint || H > kMaxPrint) return Fail("the output is at most 16384 x 16384");
+    if (W > kMaxPrintSize || H > kMaxPrintSize) return Fail("the output is at most 16384 x 16384");
     if (W > kMaxOutWidth || H > kMaxOutHeight) bands = true;
     if (bands) {
         // The whole work image would not fit (3 W x views x H pixels): the
@@ -182,7 +181,6 @@ int main(int argc, char** argv) {
             return Fail("--work-out is not available for outputs made in bands (above 1920 x 1240): the work image "
                         "would take " + std::to_string((3.0 * W * views * H * 4) / 1e9).substr(0, 5) + " GB");
         if (FormatOf(out) != kFormatPng) return Fail("outputs made in bands are written as PNG (-o ....png)");
-        if (interlacer != "stable") return Fail("outputs made in bands use the stable interlacer");
     }
 
     std::string err;
@@ -255,8 +253,9 @@ int main(int argc, char** argv) {
                 const auto b0 = Clock::now();
                 for (int r = r0; r < r1; ++r) ResampleWorkRow(r, band.data() + size_t(r - r0) * workRowWords);
                 resampleMs += ms(b0, Clock::now());
-                InterlaceStableRows([&](int r) { return band.data() + size_t(r - r0) * workRowWords; },
-                                    int(workRowWords), px, r0, r1);
+                const WorkRowFn row = [&](int r) { return band.data() + size_t(r - r0) * workRowWords; };
+                if (bata_mode) InterlaceBataRows(row, int(workRowWords), px, r0, r1);
+                else InterlaceStableRows(row, int(workRowWords), px, r0, r1);
             }
             t3 = t2 + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double, std::milli>(resampleMs));
         }

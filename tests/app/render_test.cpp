@@ -123,6 +123,9 @@ TEST(Render, BandsGiveTheSameImageAndLargeOutputsRefuseTheWorkImage) {
     };
     EXPECT_FALSE(slurp(a).empty());
     EXPECT_EQ(slurp(a), slurp(b));  // the same pixels, written by the same PNG writer
+    ASSERT_EQ(Render(pair + "--interlacer bata -o " + a).status, 0);
+    ASSERT_EQ(Render(pair + "--interlacer bata --bands -o " + b).status, 0);
+    EXPECT_EQ(slurp(a), slurp(b));
     const RenderRun big = Render("--left " + dir + "left.jpg --right " + dir + "right.jpg --width 4000 --height 4000 "
                                  "--work-out /tmp/w.png -o /tmp/x.png");
     EXPECT_EQ(big.status, 2);
