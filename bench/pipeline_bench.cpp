@@ -51,52 +51,8 @@ void BM_StereoSearch320x240(benchmark::State& st) {
 }
 BENCHMARK(BM_StereoSearch320x240)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// Resampling "display" into "lenti-work" at the defaults (800 x 480, 9 views)
-// and at 1920 x 1240: the fast version against the plain reference.
-void BM_ResampleViews(benchmark::State& st) {
-    std::string err;
-    plat::initialize(plat::BackendKind::Headless, &err);
-    plat::registerClass("orv_iw", ImageWindowProc, plat::kClassOwnDc, 0);
-    InitImageTable();
-    const bool fast = st.range(0) != 0;
-    out_width = int(st.range(1));
-    out_height = int(st.range(2));
-    view_num = 9;
-    x_scale = 320.0 / (3 * out_width);
-    y_scale = 240.0 / out_height;
-    ORV_CreateImageFL(kSlotDisplay, "display", 0, 0, 320 * 9, 240, 1);
-    ORV_CreateImageFL(kSlotWork, "lenti-work", 0, 0, 3 * out_width * 9, out_height, 1);
-    ResampleViews();  // the first touch of a fresh 257 MB image is page faults, not work
-    for (auto _ : st) fast ? ResampleViews() : ResampleViewsPlain();
-    st.SetLabel(std::string(fast ? "fast " : "plain ") + std::to_string(out_width) + "x" + std::to_string(out_height));
-    for (int n = 0; n < kImageSlots; ++n) ORV_DestroyImage(n);
-    plat::shutdown();
-}
-BENCHMARK(BM_ResampleViews)->Args({0, 800, 480})->Args({1, 800, 480})->Args({0, 1920, 1240})
-    ->Args({1, 1920, 1240})->Unit(benchmark::kMillisecond);
-
-void BM_InterlaceStable(benchmark::State& st) {
-    std::string err;
-    plat::initialize(plat::BackendKind::Headless, &err);
-    plat::registerClass("orv_iw", ImageWindowProc, plat::kClassOwnDc, 0);
-    InitImageTable();
-    const bool fast = st.range(0) != 0;
-    out_width = int(st.range(1));
-    out_height = int(st.range(2));
-    view_num = 9;
-    pitch = 17.357;
-    ORV_CreateImageFL(kSlotWork, "lenti-work", 0, 0, 3 * out_width * 9, out_height, 1);
-    ORV_CreateImageFL(kSlotOutput, "lenti-display", 0, 0, out_width, out_height, 1);
-    for (auto _ : st) fast ? InterlaceStable() : InterlaceStablePlain();
-    st.SetLabel(std::string(fast ? "fast " : "plain ") + std::to_string(out_width) + "x" + std::to_string(out_height));
-    for (int n = 0; n < kImageSlots; ++n) ORV_DestroyImage(n);
-    plat::shutdown();
-}
-BENCHMARK(BM_InterlaceStable)->Args({0, 800, 480})->Args({1, 800, 480})->Args({0, 1920, 1240})
-    ->Args({1, 1920, 1240})->Unit(benchmark::kMillisecond);
-
-// The views stage and the whole pass (depth excluded: it has one version),
-// plain against fast, at the defaults and at 1920 x 1240.
+// The slots of a pass after depth: a textured base picture and a stepped
+// depth image, the views, the work image (touched once) and the output.
 void SetUpPass(int W, int H) {
     std::string err;
     plat::initialize(plat::BackendKind::Headless, &err);
@@ -125,6 +81,28 @@ void TearDownPass() {
     for (int n = 0; n < kImageSlots; ++n) ORV_DestroyImage(n);
     plat::shutdown();
 }
+
+// Resampling "display" into "lenti-work" at the defaults (800 x 480, 9 views)
+// and at 1920 x 1240: the fast version against the plain reference.
+void BM_ResampleViews(benchmark::State& st) {
+    const bool fast = st.range(0) != 0;
+    SetUpPass(int(st.range(1)), int(st.range(2)));
+    for (auto _ : st) fast ? ResampleViews() : ResampleViewsPlain();
+    st.SetLabel(std::string(fast ? "fast " : "plain ") + std::to_string(out_width) + "x" + std::to_string(out_height));
+    TearDownPass();
+}
+BENCHMARK(BM_ResampleViews)->Args({0, 800, 480})->Args({1, 800, 480})->Args({0, 1920, 1240})
+    ->Args({1, 1920, 1240})->Unit(benchmark::kMillisecond);
+
+void BM_InterlaceStable(benchmark::State& st) {
+    const bool fast = st.range(0) != 0;
+    SetUpPass(int(st.range(1)), int(st.range(2)));
+    for (auto _ : st) fast ? InterlaceStable() : InterlaceStablePlain();
+    st.SetLabel(std::string(fast ? "fast " : "plain ") + std::to_string(out_width) + "x" + std::to_string(out_height));
+    TearDownPass();
+}
+BENCHMARK(BM_InterlaceStable)->Args({0, 800, 480})->Args({1, 800, 480})->Args({0, 1920, 1240})
+    ->Args({1, 1920, 1240})->Unit(benchmark::kMillisecond);
 
 void BM_SynthesiseViews(benchmark::State& st) {
     SetUpPass(800, 480);
