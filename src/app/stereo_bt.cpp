@@ -5,18 +5,17 @@
 #include "app/stereo_bt.h"
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
 #include <thread>
 #include <vector>
 
+#include "app/stereo_bt_rows.h"
+
+using namespace stereo_bt;
+
 namespace {
 
-constexpr int kInf = INT_MAX / 4;
-enum : uint8_t { kLeft = 0, kUp = 1, kDiag = 2 };
-enum : uint8_t { kFlag1 = 1, kFlag2 = 2, kFlag4 = 4 };
-
-inline int Variation(int a, int b, int c) { return std::max({a, b, c}) - std::min({a, b, c}); }
+inline int Variation(int a, int b, int c) { return std::max(a, std::max(b, c)) - std::min(a, std::min(b, c)); }
 
 int Param(double p, int fallback) {
     const float f = float(p);
@@ -40,10 +39,12 @@ void SearchRow(const uint8_t* L, const uint8_t* R, const uint8_t* flags, uint8_t
         w.lo[size_t(k)] = std::min({c, next, prev});
         w.hi[size_t(k)] = std::max({c, next, prev});
     }
-    if (W >= 2) w.lo[size_t(W - 1)] = w.lo[size_t(W - 2)], w.hi[size_t(W - 1)] = w.hi[size_t(W - 2)];
+    w.lo[size_t(W - 1)] = w.lo[size_t(W - 2)], w.hi[size_t(W - 1)] = w.hi[size_t(W - 2)];
     const int st = D + 3;
     w.sum.resize(size_t(st) * size_t(W));
-    w.step.resize(size_t(st) * size_t(W));
+    // Cells above the "disparity must not exceed x" diagonal are never
+    // computed; they read as LEFT should a path ever step into them.
+    w.step.assign(size_t(st) * size_t(W), kLeft);
     int* sum = w.sum.data();
     uint8_t* step = w.step.data();
     const int* lo = w.lo.data();
@@ -107,7 +108,7 @@ void SearchRow(const uint8_t* L, const uint8_t* R, const uint8_t* flags, uint8_t
     }
 }
 
-// Run lengths of equal values along a line of n values `step` apart.
+// Run lengths of equal values along a line of n values.
 template <class Get>
 void RunLengths(int n, Get value, std::vector<int>& run) {
     run.assign(size_t(n), 0);
@@ -139,10 +140,21 @@ void Propagate(int n, Get O, Set setO, Run run, Stop hardEdge, int p3, int p4, i
     }
 }
 
-}  // namespace
+// The intensity-edge flags 1 and 2 of one row.
+void EdgeFlags(const uint8_t* L, const uint8_t* R, uint8_t* fl, int W) {
+    for (int j = 3; j <= W - 5; ++j) {
+        if (Variation(L[j - 3], L[j - 2], L[j - 1]) >= 5) fl[j] |= kFlag1;
+        if (Variation(R[j + 1], R[j + 2], R[j + 3]) >= 5) fl[j] |= kFlag2;
+    }
+    for (int j = 0; j <= 2 && j < W; ++j) fl[j] = kFlag2;
+    if (W - 4 >= 0) fl[W - 4] = 0;
+    for (int j = std::max(0, W - 3); j < W; ++j) fl[j] = kFlag1;
+}
 
-int FindStereoCorrespondenceBT(const uint8_t* left, const uint8_t* right, uint8_t* out, int W, int H,
-                               int stride, int D, double p1d, double p2d, double p3d, double p4d, double p5d) {
+enum class RowSearch { Plain, Lanes };
+
+int Search(RowSearch how, const uint8_t* left, const uint8_t* right, uint8_t* out, int W, int H, int stride, int D,
+           double p1d, double p2d, double p3d, double p4d, double p5d) {
     if (!left || !right || !out || W <= 0 || H <= 0 || stride < W || D < 1 || D > 255 || D >= W) return -1;
     const int p1 = Param(p1d, 25), p2 = Param(p2d, 5), p3 = Param(p3d, 12), p4 = Param(p4d, 15),
               p5 = Param(p5d, 25);
@@ -151,35 +163,34 @@ int FindStereoCorrespondenceBT(const uint8_t* left, const uint8_t* right, uint8_
     auto Lp = [&](int x, int y) { return int(left[size_t(y) * size_t(stride) + size_t(x)]); };
     auto O = [&](int x, int y) -> uint8_t& { return out[size_t(y) * size_t(stride) + size_t(x)]; };
 
-    // Rows are independent until the clean-up: both cores take half each.
-    auto rows = [&](int y0, int y1) {
-        RowWork work;
-        for (int y = y0; y < y1; ++y) {
-            const uint8_t* L = left + size_t(y) * size_t(stride);
-            const uint8_t* R = right + size_t(y) * size_t(stride);
-            uint8_t* fl = &F(0, y);
-            for (int j = 3; j <= W - 5; ++j) {
-                if (Variation(L[j - 3], L[j - 2], L[j - 1]) >= 5) fl[j] |= kFlag1;
-                if (Variation(R[j + 1], R[j + 2], R[j + 3]) >= 5) fl[j] |= kFlag2;
-            }
-            for (int j = 0; j <= 2 && j < W; ++j) fl[j] = kFlag2;
-            if (W - 4 >= 0) fl[W - 4] = 0;
-            for (int j = std::max(0, W - 3); j < W; ++j) fl[j] = kFlag1;
-            SearchRow(L, R, fl, out + size_t(y) * size_t(stride), W, D, p1, p2, work);
-        }
+    const Rows rows{left, right, flags.data(), out, W, stride, D, p1, p2};
+    auto search = [&](int y0, int y1) {
+        for (int y = y0; y < y1; ++y)
+            EdgeFlags(left + size_t(y) * size_t(stride), right + size_t(y) * size_t(stride), &F(0, y), W);
+        if (how == RowSearch::Plain)
+            SearchRowsPlain(rows, y0, y1);
+        else
+            SearchRowsLanes(rows, y0, y1);
     };
-    if (H >= 16 && std::thread::hardware_concurrency() > 1) {
-        std::thread other(rows, H / 2, H);
-        rows(0, H / 2);
+    if (how == RowSearch::Lanes && H > kLanes && std::thread::hardware_concurrency() > 1) {
+        // Rows are independent until the clean-up: both cores take half,
+        // split where a group of lanes ends.
+        const int half = kLanes / 2, split = std::min(H, (H / 2 + half - 1) / half * half);
+        std::thread other(search, split, H);
+        search(0, split);
         other.join();
     } else {
-        rows(0, H);
+        search(0, H);
     }
 
-    // B1: one-pixel vertical glitches.
-    for (int x = 0; x < W; ++x)
-        for (int y = 1; y <= H - 2; ++y)
-            if (O(x, y - 1) == O(x, y + 1)) O(x, y) = O(x, y - 1);
+    // B1: one-pixel vertical glitches, each column from the top (row by row
+    // is the same order for every column, and reads memory in order).
+    for (int y = 1; y <= H - 2; ++y) {
+        const uint8_t* above = &O(0, y - 1);
+        const uint8_t* below = &O(0, y + 1);
+        uint8_t* row = &O(0, y);
+        for (int x = 0; x < W; ++x) row[x] = above[x] == below[x] ? above[x] : row[x];
+    }
     // B2: vertical intensity edges.
     for (int x = 0; x < W; ++x) {
         int y = 1;
@@ -194,12 +205,13 @@ int FindStereoCorrespondenceBT(const uint8_t* left, const uint8_t* right, uint8_
     }
     // B3: keep flag 4 only where both horizontal neighbours have it.
     {
-        std::vector<uint8_t> had(flags);
-        for (int y = 0; y < H; ++y)
-            for (int x = 1; x <= W - 2; ++x) {
-                const size_t k = size_t(y) * size_t(W) + size_t(x);
-                if (!((had[k - 1] & kFlag4) && (had[k + 1] & kFlag4))) flags[k] &= uint8_t(~kFlag4);
-            }
+        std::vector<uint8_t> had(static_cast<size_t>(W));
+        for (int y = 0; y < H; ++y) {
+            uint8_t* row = &F(0, y);
+            std::copy(row, row + W, had.begin());
+            for (int x = 1; x <= W - 2; ++x)
+                if (!(had[size_t(x) - 1] & had[size_t(x) + 1] & kFlag4)) row[x] &= uint8_t(~kFlag4);
+        }
     }
     // B4, B5: vertical runs and propagation.
     std::vector<int> runV(size_t(W) * size_t(H));
@@ -225,4 +237,24 @@ int FindStereoCorrespondenceBT(const uint8_t* left, const uint8_t* right, uint8_
             [&](int x) { return line[size_t(x)]; }, [&](int x) { return (F(x, y) & kFlag1) != 0; }, p3, p4, p5);
     }
     return 0;
+}
+
+}  // namespace
+
+void stereo_bt::SearchRowsPlain(const Rows& r, int y0, int y1) {
+    RowWork work;
+    for (int y = y0; y < y1; ++y) {
+        const size_t o = size_t(y) * size_t(r.stride);
+        SearchRow(r.left + o, r.right + o, r.flags + size_t(y) * size_t(r.W), r.out + o, r.W, r.D, r.p1, r.p2, work);
+    }
+}
+
+int FindStereoCorrespondenceBT(const uint8_t* left, const uint8_t* right, uint8_t* out, int W, int H, int stride,
+                               int D, double p1, double p2, double p3, double p4, double p5) {
+    return Search(RowSearch::Lanes, left, right, out, W, H, stride, D, p1, p2, p3, p4, p5);
+}
+
+int FindStereoCorrespondenceBTPlain(const uint8_t* left, const uint8_t* right, uint8_t* out, int W, int H,
+                                    int stride, int D, double p1, double p2, double p3, double p4, double p5) {
+    return Search(RowSearch::Plain, left, right, out, W, H, stride, D, p1, p2, p3, p4, p5);
 }

@@ -13,3 +13,8 @@
 int FindStereoCorrespondenceBT(const uint8_t* left, const uint8_t* right, uint8_t* out, int width,
                                int height, int stride, int maxDisparity, double p1, double p2, double p3,
                                double p4, double p5);
+// The same result, one row at a time on one core: the reference the fast
+// search is checked against.
+int FindStereoCorrespondenceBTPlain(const uint8_t* left, const uint8_t* right, uint8_t* out, int width,
+                                    int height, int stride, int maxDisparity, double p1, double p2, double p3,
+                                    double p4, double p5);

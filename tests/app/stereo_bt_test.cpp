@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <vector>
 
 #include "app/stereo_bt.h"
+#include "app/stereo_bt_rows.h"
 
 namespace {
 
@@ -104,6 +106,70 @@ TEST(StereoBT, TexturelessPicturesAndBadArguments) {
     EXPECT_EQ(FindStereoCorrespondenceBT(flat.data(), flat.data(), out.data(), w, h, w, 64, 15, 3, 6, 8, 15), -1);
     EXPECT_EQ(FindStereoCorrespondenceBT(flat.data(), flat.data(), out.data(), w, h, w, 256, 15, 3, 6, 8, 15), -1);
     EXPECT_EQ(out, keep);
+}
+
+TEST(StereoBT, FastSearchEqualsThePlainOne) {
+    // Random pictures, shifted textures and flat patches, at sizes that leave
+    // lane groups part-filled, with the search range up to the width and
+    // parameters beyond the program's (negative, default 12345, ties).
+    std::mt19937 rng(7);
+    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    struct Case {
+        int w, h, d;
+        double p1, p2, p3, p4, p5;
+    };
+    std::vector<Case> cases = {{320, 240, 100, 15, 3, 6, 8, 15}, {2, 1, 1, 15, 3, 6, 8, 15},
+                               {7, 3, 6, 15, 3, 6, 8, 15},       {33, 17, 32, 12345, 12345, 12345, 12345, 12345},
+                               {50, 20, 10, -4, 7, 2, 3, 4},     {41, 35, 40, 0, 0, 1, 1, 1}};
+    for (int n = 0; n < 24; ++n) {
+        const int w = pick(2, 200);
+        cases.push_back({w, pick(1, 70), pick(1, std::min(255, w - 1)), double(pick(-5, 30)), double(pick(-3, 10)),
+                         double(pick(0, 12)), double(pick(0, 20)), double(pick(0, 30))});
+    }
+    for (const Case& c : cases) {
+        const int stride = c.w + pick(0, 5);
+        std::vector<uint8_t> l(size_t(stride) * size_t(c.h)), r(l.size());
+        const int kind = pick(0, 2), shift = pick(0, c.d);
+        for (int y = 0; y < c.h; ++y)
+            for (int x = 0; x < stride; ++x) {
+                const size_t k = size_t(y) * size_t(stride) + size_t(x);
+                l[k] = uint8_t(pick(0, 255));
+                r[k] = kind == 0 ? uint8_t(pick(0, 255)) : l[size_t(y) * size_t(stride) + size_t(std::min(x + shift, c.w - 1))];
+                if (kind == 2 && x % 40 < 15) l[k] = r[k] = 128;  // flat patches: ties everywhere
+            }
+        std::vector<uint8_t> fast(l.size()), plain(l.size());
+        for (size_t k = 0; k < fast.size(); ++k) fast[k] = plain[k] = uint8_t(k * 31);  // what the buffer held
+        const int rf = FindStereoCorrespondenceBT(l.data(), r.data(), fast.data(), c.w, c.h, stride, c.d, c.p1, c.p2,
+                                                  c.p3, c.p4, c.p5);
+        const int rp = FindStereoCorrespondenceBTPlain(l.data(), r.data(), plain.data(), c.w, c.h, stride, c.d, c.p1,
+                                                       c.p2, c.p3, c.p4, c.p5);
+        ASSERT_EQ(rf, rp);
+        ASSERT_EQ(fast, plain) << c.w << " x " << c.h << " D " << c.d << " p1 " << c.p1 << " p2 " << c.p2 << " kind "
+                               << kind;
+    }
+}
+
+TEST(StereoBT, LaneRowSearchEqualsTheOneRowSearchOnEveryInstructionSet) {
+    // The dynamic programme alone, on random pictures and random edge flags
+    // (so that every step is allowed and refused somewhere), with row counts
+    // that fill one vector, two, and part of either.
+    std::mt19937 rng(11);
+    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    for (const int h : {1, 7, 8, 9, 16, 17, 40}) {
+        const int w = pick(2, 150), stride = w + 3, d = pick(1, std::min(255, w - 1));
+        std::vector<uint8_t> l(size_t(stride) * size_t(h)), r(l.size()), flags(size_t(w) * size_t(h));
+        for (auto& v : l) v = uint8_t(pick(0, 255));
+        for (auto& v : r) v = uint8_t(pick(0, 255));
+        for (auto& v : flags) v = uint8_t(pick(0, 3));
+        std::vector<uint8_t> plain(l.size(), 9);
+        const int p1 = pick(-5, 30), p2 = pick(-3, 10);
+        stereo_bt::SearchRowsPlain({l.data(), r.data(), flags.data(), plain.data(), w, stride, d, p1, p2}, 0, h);
+        for (const auto isa : {stereo_bt::Isa::Best, stereo_bt::Isa::Baseline}) {
+            std::vector<uint8_t> lanes(l.size(), 9);
+            stereo_bt::SearchRowsLanes({l.data(), r.data(), flags.data(), lanes.data(), w, stride, d, p1, p2}, 0, h, isa);
+            EXPECT_EQ(lanes, plain) << w << " x " << h << " D " << d << (isa == stereo_bt::Isa::Best ? " best" : " baseline");
+        }
+    }
 }
 
 TEST(StereoBT, MiddleburyErrorShares) {
