@@ -109,6 +109,16 @@ void BM_InterlaceStable(benchmark::State& st) {
 BENCHMARK(BM_InterlaceStable)->Args({0, 800, 480})->Args({1, 800, 480})->Args({0, 1920, 1240})
     ->Args({1, 1920, 1240})->Unit(benchmark::kMillisecond);
 
+void BM_InterlaceBata(benchmark::State& st) {
+    const bool fast = st.range(0) != 0;
+    SetUpPass(int(st.range(1)), int(st.range(2)));
+    for (auto _ : st) fast ? InterlaceBata() : InterlaceBataPlain();
+    st.SetLabel(std::string(fast ? "fast " : "plain ") + std::to_string(out_width) + "x" + std::to_string(out_height));
+    TearDownPass();
+}
+BENCHMARK(BM_InterlaceBata)->Args({0, 800, 480})->Args({1, 800, 480})->Args({0, 1920, 1240})
+    ->Args({1, 1920, 1240})->Unit(benchmark::kMillisecond)->UseRealTime();
+
 void BM_SynthesiseViews(benchmark::State& st) {
     SetUpPass(800, 480);
     const bool fast = st.range(0) != 0;

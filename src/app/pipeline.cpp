@@ -50,12 +50,24 @@ uint32_t WithChannel(uint32_t c, int ch, int v) {
 
 // The interlacers' working storage, sized by the output limits.
 uint32_t g_prev[kMaxOutHeight / 3 + 1];
-// Sized for the renderer's prints (about 1.5 MB in all); the live program
-// uses the first 7,000 band entries at most.
+// The band table is sized for the renderer's prints (about 0.9 MB); the
+// live program uses the first 7,000 entries at most. The row buffers serve
+// the plain reference only, at the live program's sizes.
 int g_bandView[4 * kMaxPrintSize];
 uint8_t g_bandMark[4 * kMaxPrintSize];
 double g_bandFraction[4 * kMaxPrintSize];
-uint32_t g_rowA[3 * kMaxPrintSize + 2], g_rowB[3 * kMaxPrintSize + 2], g_rowC[3 * kMaxPrintSize + 2];
+uint32_t g_rowA[3 * kMaxOutWidth + 2], g_rowB[3 * kMaxOutWidth + 2], g_rowC[3 * kMaxOutWidth + 2];
+
+// Row blocks [0, R) are independent: half each on the two cores.
+void OnBothCores(int R, const std::function<void(int, int)>& rows) {
+    if (R >= 8 && std::thread::hardware_concurrency() > 1) {
+        std::thread other(rows, R / 2, R);
+        rows(0, R / 2);
+        other.join();
+    } else {
+        rows(0, R);
+    }
+}
 
 }  // namespace
 
@@ -219,13 +231,13 @@ void ResampleViews() {
 }
 
 uint32_t BlendRgb(double t, uint32_t a, uint32_t b) {
-    uint32_t out = 0;
-    for (int ch = 0; ch < 3; ++ch) {
-        double v = std::trunc((1.0 - t) * Channel(a, ch) + t * Channel(b, ch));
+    // Every channel on its own, in double precision, truncated and clamped.
+    auto channel = [t](uint32_t ca, uint32_t cb) {
+        double v = std::trunc((1.0 - t) * int(ca & 0xFF) + t * int(cb & 0xFF));
         v = v < 0 ? 0 : v > 255 ? 255 : v;
-        out = WithChannel(out, ch, int(v));
-    }
-    return out;
+        return uint32_t(v);
+    };
+    return channel(a >> 16, b >> 16) << 16 | channel(a >> 8, b >> 8) << 8 | channel(a, b);
 }
 
 void PutSubpixel(int s, uint32_t colour, int r) {
@@ -357,14 +369,7 @@ void InterlaceStable() {
         return unsigned(3 * r) < unsigned(w.height) ? w.bitmap->row32(3 * r) : nullptr;
     };
     Pixels32 out{reinterpret_cast<uint32_t*>(o.bitmap->data()), o.width, o.height};
-    // Row blocks are independent: half each on the two cores.
-    if (R >= 8) {
-        std::thread other([&] { InterlaceStableRows(row, w.width, out, R / 2, R); });
-        InterlaceStableRows(row, w.width, out, 0, R / 2);
-        other.join();
-    } else {
-        InterlaceStableRows(row, w.width, out, 0, R);
-    }
+    OnBothCores(R, [&](int r0, int r1) { InterlaceStableRows(row, w.width, out, r0, r1); });
     ORV_DrawImage(kSlotOutput);
 }
 
@@ -401,19 +406,17 @@ void PrepareInterlacers() {
     if (BataSizesOk()) BuildBataTable();
 }
 
-void InterlaceBataRows(const WorkRowFn& workRow, int workWidth, Pixels32& out, int r0, int r1) {
+void InterlaceBataPlain() {
     const int W = out_width, H = out_height, R = H / 3;
-    if (!BataSizesOk()) return;
-    const int N = H + 3 * W;
-    for (int r = r0; r < r1; ++r) {
-        const uint32_t* row = workRow(r);
+    if (!BataSizesOk() || W > kMaxOutWidth) return;
+    BuildBataTable();
+    for (int r = 0; r < R; ++r) {
         const int base = 3 * (R - r);
         uint32_t previous = 0;
         for (int x = 0; x < 3 * W; ++x) {
             const int i = base + x;
-            const int wx = x + 3 * W * g_bandView[i];
-            uint32_t c = i < N && row && unsigned(wx) < unsigned(workWidth) ? row[wx] : 0;
-            if (x > 0 && i - 1 < N && g_bandMark[i - 1]) c = BlendRgb(g_bandFraction[i - 1], c, previous);
+            uint32_t c = At(kSlotWork, x + 3 * W * g_bandView[i], 3 * r);
+            if (x > 0 && g_bandMark[i - 1]) c = BlendRgb(g_bandFraction[i - 1], c, previous);
             previous = c;
             // Each buffer keeps one channel of c in that channel's own place.
             const int ch = x % 3;
@@ -422,13 +425,47 @@ void InterlaceBataRows(const WorkRowFn& workRow, int workWidth, Pixels32& out, i
             g_rowC[x + 2] = WithChannel(0, (ch + 2) % 3, Channel(c, (ch + 2) % 3));
         }
         g_rowB[0] = g_rowC[0] = g_rowC[1] = 0;
-        for (int p = 0; p < W && p < out.width; ++p)
-            for (int j = 0; j < 3; ++j) {
-                const int y = 3 * r + j;
-                if (unsigned(y) >= unsigned(out.height)) continue;
-                const uint32_t* b = j == 0 ? g_rowA : j == 1 ? g_rowB : g_rowC;
-                out.pixels[size_t(y) * size_t(out.width) + size_t(p)] = b[3 * p] | b[3 * p + 1] | b[3 * p + 2];
-            }
+        for (int p = 0; p < W; ++p) {
+            Put(kSlotOutput, p, 3 * r, g_rowA[3 * p] | g_rowA[3 * p + 1] | g_rowA[3 * p + 2]);
+            Put(kSlotOutput, p, 3 * r + 1, g_rowB[3 * p] | g_rowB[3 * p + 1] | g_rowB[3 * p + 2]);
+            Put(kSlotOutput, p, 3 * r + 2, g_rowC[3 * p] | g_rowC[3 * p + 1] | g_rowC[3 * p + 2]);
+        }
+    }
+    ORV_DrawImage(kSlotOutput);
+}
+
+void InterlaceBataRows(const WorkRowFn& workRow, int workWidth, Pixels32& out, int r0, int r1) {
+    const int W = out_width, H = out_height, R = H / 3;
+    if (!BataSizesOk()) return;
+    const int S = 3 * W, columns = std::min(W, out.width);
+    constexpr uint32_t kR = 0xFF0000, kG = 0x00FF00, kB = 0x0000FF;
+    for (int r = r0; r < r1; ++r) {
+        const uint32_t* row = workRow(r);
+        const int base = 3 * (R - r);
+        auto outRow = [&](int y) {
+            return unsigned(y) < unsigned(out.height) ? out.pixels + size_t(y) * size_t(out.width) : nullptr;
+        };
+        uint32_t* o0 = outRow(3 * r);
+        uint32_t* o1 = outRow(3 * r + 1);
+        uint32_t* o2 = outRow(3 * r + 2);
+        uint32_t previous = 0;
+        auto sample = [&](int x) {
+            const int i = base + x, wx = x + S * g_bandView[i];
+            uint32_t c = row && unsigned(wx) < unsigned(workWidth) ? row[wx] : 0;
+            if (x > 0 && g_bandMark[i - 1]) c = BlendRgb(g_bandFraction[i - 1], c, previous);
+            return previous = c;
+        };
+        // Row 3r shows sample 3p's red, 3p+1's green and 3p+2's blue at
+        // pixel p; rows 3r+1 and 3r+2 the same one and two samples later,
+        // black before the first sample.
+        uint32_t back1 = 0, back2 = 0;
+        for (int p = 0; p < columns; ++p) {
+            const uint32_t a = sample(3 * p), b = sample(3 * p + 1), c = sample(3 * p + 2);
+            if (o0) o0[p] = (a & kR) | (b & kG) | (c & kB);
+            if (o1) o1[p] = (back1 & kR) | (a & kG) | (b & kB);
+            if (o2) o2[p] = (back2 & kR) | (back1 & kG) | (a & kB);
+            back2 = b, back1 = c;
+        }
     }
 }
 
@@ -441,7 +478,7 @@ void InterlaceBata() {
         return unsigned(3 * r) < unsigned(w.height) ? w.bitmap->row32(3 * r) : nullptr;
     };
     Pixels32 out{reinterpret_cast<uint32_t*>(o.bitmap->data()), o.width, o.height};
-    InterlaceBataRows(row, w.width, out, 0, out_height / 3);
+    OnBothCores(out_height / 3, [&](int r0, int r1) { InterlaceBataRows(row, w.width, out, r0, r1); });
     ORV_DrawImage(kSlotOutput);
 }
 

@@ -37,7 +37,8 @@ uint32_t BlendRgb(double t, uint32_t a, uint32_t b);
 void PutSubpixel(int s, uint32_t colour, int r);
 void InterlaceStable();       // fast: per-column tables, both cores
 void InterlaceStablePlain();  // the per-pixel reference
-void InterlaceBata();
+void InterlaceBata();       // fast: samples straight into the three rows, both cores
+void InterlaceBataPlain();  // the per-pixel reference, with its row buffers
 
 // A 32-bit picture in memory, rows `width` words apart.
 struct Pixels32 {

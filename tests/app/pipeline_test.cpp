@@ -215,40 +215,48 @@ TEST_F(Pipeline, FastResampleEqualsThePlainOne) {
     }
 }
 
-TEST_F(Pipeline, FastStableInterlacerEqualsThePlainOne) {
-    std::srand(11);
-    for (int round = 0; round < 40; ++round) {
-        const int W = 1 + std::rand() % 50, H = std::rand() % 30, n = 3 + 2 * (std::rand() % 5);
-        const double pitches[] = {17.357, 0.0, 1.0, 5.5, 40.0, 0.3, -2.5, 9.0};
-        view_num = n;
-        out_width = W;
-        out_height = H;
-        pitch = pitches[round % 8] + (round >= 8 ? (std::rand() % 1000) / 100.0 : 0);
-        const int workW = 3 * W * n + (round % 3 == 0 ? -5 : 0);  // sometimes narrower than it should be
-        ASSERT_EQ(ORV_CreateImageFL(kSlotWork, "lenti-work", 0, 0, std::max(1, workW), std::max(1, H), 1), 0);
-        for (unsigned y = 0; y < currentView.height; ++y)
-            for (unsigned x = 0; x < currentView.width; ++x) ORV_PutPixel(int(x), int(y), std::rand() & 0xFFFFFF);
-        ASSERT_EQ(ORV_CreateImageFL(kSlotOutput, "lenti-display", 0, 0, W, std::max(1, H), 1), 0);
-        std::vector<uint32_t> start(size_t(W) * size_t(std::max(1, H)));
-        for (auto& p : start) p = uint32_t(std::rand()) & 0xFFFFFF;
-        uint32_t* px = reinterpret_cast<uint32_t*>(imageTable[kSlotOutput].bitmap->data());
-        std::copy(start.begin(), start.end(), px);
-        InterlaceStablePlain();
-        std::vector<uint32_t> plain(px, px + start.size());
-        std::copy(start.begin(), start.end(), px);
-        InterlaceStable();
-        std::vector<uint32_t> fast(px, px + start.size());
-        size_t firstDiff = plain.size();
-        for (size_t i = 0; i < plain.size(); ++i)
-            if (plain[i] != fast[i]) {
-                firstDiff = i;
-                break;
-            }
-        EXPECT_EQ(firstDiff, plain.size()) << "W " << W << " H " << H << " n " << n << " pitch " << pitch
-                                           << ": first difference at x " << firstDiff % size_t(W) << " y "
-                                           << firstDiff / size_t(W);
-        ORV_DestroyImage(kSlotOutput);
-        ORV_DestroyImage(kSlotWork);
+TEST_F(Pipeline, FastInterlacersEqualThePlainOnes) {
+    struct Interlacer {
+        const char* name;
+        void (*fast)();
+        void (*plain)();
+    } interlacers[] = {{"stable", InterlaceStable, InterlaceStablePlain}, {"bata", InterlaceBata, InterlaceBataPlain}};
+    for (const Interlacer& il : interlacers) {
+        std::srand(11);
+        for (int round = 0; round < 40; ++round) {
+            // Heights from 0 up past the point where both cores share the rows.
+            const int W = 1 + std::rand() % 50, H = std::rand() % (round < 20 ? 30 : 90), n = 3 + 2 * (std::rand() % 5);
+            const double pitches[] = {17.357, 0.0, 1.0, 5.5, 40.0, 0.3, -2.5, 9.0};
+            view_num = n;
+            out_width = W;
+            out_height = H;
+            pitch = pitches[round % 8] + (round >= 8 ? (std::rand() % 1000) / 100.0 : 0);
+            const int workW = 3 * W * n + (round % 3 == 0 ? -5 : 0);  // sometimes narrower than it should be
+            ASSERT_EQ(ORV_CreateImageFL(kSlotWork, "lenti-work", 0, 0, std::max(1, workW), std::max(1, H), 1), 0);
+            for (unsigned y = 0; y < currentView.height; ++y)
+                for (unsigned x = 0; x < currentView.width; ++x) ORV_PutPixel(int(x), int(y), std::rand() & 0xFFFFFF);
+            ASSERT_EQ(ORV_CreateImageFL(kSlotOutput, "lenti-display", 0, 0, W, std::max(1, H), 1), 0);
+            std::vector<uint32_t> start(size_t(W) * size_t(std::max(1, H)));
+            for (auto& p : start) p = uint32_t(std::rand()) & 0xFFFFFF;
+            uint32_t* px = reinterpret_cast<uint32_t*>(imageTable[kSlotOutput].bitmap->data());
+            std::copy(start.begin(), start.end(), px);
+            il.plain();
+            std::vector<uint32_t> plain(px, px + start.size());
+            std::copy(start.begin(), start.end(), px);
+            il.fast();
+            std::vector<uint32_t> fast(px, px + start.size());
+            size_t firstDiff = plain.size();
+            for (size_t i = 0; i < plain.size(); ++i)
+                if (plain[i] != fast[i]) {
+                    firstDiff = i;
+                    break;
+                }
+            EXPECT_EQ(firstDiff, plain.size()) << il.name << ": W " << W << " H " << H << " n " << n << " pitch "
+                                               << pitch << ": first difference at x " << firstDiff % size_t(W)
+                                               << " y " << firstDiff / size_t(W);
+            ORV_DestroyImage(kSlotOutput);
+            ORV_DestroyImage(kSlotWork);
+        }
     }
 }
 
