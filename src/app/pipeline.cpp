@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <thread>
 #include <vector>
 
+#include "app/two_cores.h"
 #include "image/colour.h"
 #include "image/image_table.h"
 #include "windows/image_window.h"
@@ -58,16 +58,8 @@ uint8_t g_bandMark[4 * kMaxPrintSize];
 double g_bandFraction[4 * kMaxPrintSize];
 uint32_t g_rowA[3 * kMaxOutWidth + 2], g_rowB[3 * kMaxOutWidth + 2], g_rowC[3 * kMaxOutWidth + 2];
 
-// Row blocks [0, R) are independent: half each on the two cores.
-void OnBothCores(int R, const std::function<void(int, int)>& rows) {
-    if (R >= 8 && std::thread::hardware_concurrency() > 1) {
-        std::thread other(rows, R / 2, R);
-        rows(0, R / 2);
-        other.join();
-    } else {
-        rows(0, R);
-    }
-}
+// Row blocks are independent: half each on the two cores.
+void OnBothCores(int R, const std::function<void(int, int)>& rows) { SplitOverTwoCores(R, 4, rows); }
 
 }  // namespace
 

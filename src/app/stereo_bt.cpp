@@ -6,10 +6,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <thread>
 #include <vector>
 
 #include "app/stereo_bt_rows.h"
+#include "app/two_cores.h"
 
 using namespace stereo_bt;
 
@@ -172,16 +172,12 @@ int Search(RowSearch how, const uint8_t* left, const uint8_t* right, uint8_t* ou
         else
             SearchRowsLanes(rows, y0, y1);
     };
-    if (how == RowSearch::Lanes && H > kLanes && std::thread::hardware_concurrency() > 1) {
-        // Rows are independent until the clean-up: both cores take half,
-        // split where a group of lanes ends.
-        const int half = kLanes / 2, split = std::min(H, (H / 2 + half - 1) / half * half);
-        std::thread other(search, split, H);
-        search(0, split);
-        other.join();
-    } else {
+    // Rows are independent until the clean-up: both cores take half, split
+    // where a group of lanes ends.
+    if (how == RowSearch::Lanes)
+        SplitOverTwoCores(H, kLanes / 2, search);
+    else
         search(0, H);
-    }
 
     // B1: one-pixel vertical glitches, each column from the top (row by row
     // is the same order for every column, and reads memory in order).
