@@ -322,30 +322,58 @@ void BuildStableColumns(StableColumns& c) {
 
 StableColumns g_stable;
 
-inline void PutSubpixelRaw(Pixels32& out, int s, uint32_t colour, int r) {
-    for (int j = 0; j < 3; ++j) {
-        const int sp = s + j, px = sp / 3, ch = sp % 3, y = 3 * r + j;
-        if (unsigned(px) >= unsigned(out.width) || unsigned(y) >= unsigned(out.height)) continue;
-        uint32_t& p = out.pixels[size_t(y) * size_t(out.width) + size_t(px)];
-        p = WithChannel(p, ch, Channel(colour, ch));
+// Sub-pixels [uBegin, uEnd) of one output row take their own channel of
+// samples[u - uBegin]; the other channels of the pixels at either end are
+// kept, and every pixel touched loses bits 24-31.
+void PutSubpixelRun(uint32_t* row, int width, int uBegin, int uEnd, const uint32_t* samples) {
+    static constexpr uint32_t kMask[3] = {0xFF0000, 0x00FF00, 0x0000FF};
+    uEnd = std::min(uEnd, 3 * width);
+    if (uBegin >= uEnd) return;
+    const int pFirst = uBegin / 3, pLast = (uEnd - 1) / 3;
+    auto partial = [&](int p) {
+        uint32_t v = row[p] & 0xFFFFFF;
+        for (int ch = 0; ch < 3; ++ch) {
+            const int u = 3 * p + ch;
+            if (u >= uBegin && u < uEnd) v = (v & ~kMask[ch]) | (samples[u - uBegin] & kMask[ch]);
+        }
+        row[p] = v;
+    };
+    partial(pFirst);
+    if (pLast == pFirst) return;
+    for (int p = pFirst + 1; p < pLast; ++p) {
+        const uint32_t* s = samples + (3 * p - uBegin);
+        row[p] = (s[0] & kMask[0]) | (s[1] & kMask[1]) | (s[2] & kMask[2]);
     }
+    partial(pLast);
 }
 
 }  // namespace
 
 void InterlaceStableRows(const WorkRowFn& workRow, int workWidth, Pixels32& out, int r0, int r1) {
     const int n = view_num, half = n / 2;
-    if (n <= 0) return;
+    if (n <= 0 || out.width <= 0) return;
     const int S = workWidth / n;
+    // The colours of one row block's columns k, as far as any is seen.
+    thread_local std::vector<uint32_t> colours;
+    if (colours.size() < 3 * size_t(out.width)) colours.resize(3 * size_t(out.width));
     for (int r = r0; r < r1; ++r) {
+        // Column k goes to sub-pixel half + 3r + k + j of row 3r + j.
+        const int u0 = half + 3 * r;
+        const int count = std::min(g_stable.count, 3 * out.width - u0);
+        if (count <= 0) continue;
         const uint32_t* row = workRow(r);
         uint32_t prev = 0;
-        for (int k = 0; k < g_stable.count; ++k) {
+        for (int k = 0; k < count; ++k) {
             const int x = k + g_stable.view[size_t(k)] * S + 3 * r;
             const uint32_t c = row && unsigned(x) < unsigned(workWidth) ? row[x] : 0;
-            const uint32_t o = g_stable.blends[size_t(k)] ? BlendRgb(g_stable.weight[size_t(k)], c, prev) : c;
-            PutSubpixelRaw(out, half + k + 3 * r, o, r);
+            colours[size_t(k)] = g_stable.blends[size_t(k)] ? BlendRgb(g_stable.weight[size_t(k)], c, prev) : c;
             prev = c;
+        }
+        for (int j = 0; j < 3; ++j) {
+            const int y = 3 * r + j;
+            if (y >= out.height) break;
+            PutSubpixelRun(out.pixels + size_t(y) * size_t(out.width), out.width, u0 + j, u0 + j + count,
+                           colours.data());
         }
     }
 }
