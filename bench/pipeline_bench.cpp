@@ -97,7 +97,7 @@ void BM_ResampleViews(benchmark::State& st) {
     TearDownPass();
 }
 BENCHMARK(BM_ResampleViews)->Args({0, 800, 480})->Args({1, 800, 480})->Args({0, 1920, 1240})
-    ->Args({1, 1920, 1240})->Unit(benchmark::kMillisecond);
+    ->Args({1, 1920, 1240})->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_InterlaceStable(benchmark::State& st) {
     const bool fast = st.range(0) != 0;
@@ -107,7 +107,7 @@ void BM_InterlaceStable(benchmark::State& st) {
     TearDownPass();
 }
 BENCHMARK(BM_InterlaceStable)->Args({0, 800, 480})->Args({1, 800, 480})->Args({0, 1920, 1240})
-    ->Args({1, 1920, 1240})->Unit(benchmark::kMillisecond);
+    ->Args({1, 1920, 1240})->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_InterlaceBata(benchmark::State& st) {
     const bool fast = st.range(0) != 0;

@@ -200,26 +200,29 @@ void ResampleViews() {
         const int sx = int(x * x_scale);
         column[size_t(x)] = unsigned(sx) < unsigned(disp.width) ? sx : -1;
     }
-    int lastSy = -1;
-    for (int y = 0; y < H; ++y) {
-        const int sy = int(y * y_scale);
-        uint32_t* out = work.bitmap->row32(y);
-        if (y > 0 && sy == lastSy) {
-            // The same source row as the row above: copy it.
-            std::memcpy(out, work.bitmap->row32(y - 1), size_t(width) * 4);
-            continue;
+    // Rows are independent: half each on the two cores.
+    SplitOverTwoCores(H, 8, [&](int y0, int y1) {
+        int lastSy = -1;
+        for (int y = y0; y < y1; ++y) {
+            const int sy = int(y * y_scale);
+            uint32_t* out = work.bitmap->row32(y);
+            if (y > y0 && sy == lastSy) {
+                // The same source row as the row above: copy it.
+                std::memcpy(out, work.bitmap->row32(y - 1), size_t(width) * 4);
+                continue;
+            }
+            lastSy = sy;
+            if (unsigned(sy) >= unsigned(disp.height)) {
+                std::fill_n(out, width, 0u);
+                continue;
+            }
+            const uint32_t* in = disp.bitmap->row32(sy);
+            for (int x = 0; x < width; ++x) {
+                const int sx = column[size_t(x)];
+                out[x] = sx < 0 ? 0 : in[sx];
+            }
         }
-        lastSy = sy;
-        if (unsigned(sy) >= unsigned(disp.height)) {
-            std::fill_n(out, width, 0u);
-            continue;
-        }
-        const uint32_t* in = disp.bitmap->row32(sy);
-        for (int x = 0; x < width; ++x) {
-            const int sx = column[size_t(x)];
-            out[x] = sx < 0 ? 0 : in[sx];
-        }
-    }
+    });
 }
 
 uint32_t BlendRgb(double t, uint32_t a, uint32_t b) {

@@ -29,7 +29,7 @@ void SynthesiseRightView(int a, int b);
 void SynthesiseViews();       // fast: direct rows, disparities read once per row
 void SynthesiseViewsPlain();  // the per-pixel reference
 
-void ResampleViews();       // fast: column table, repeated rows copied
+void ResampleViews();       // fast: column table, repeated rows copied, both cores
 void ResampleViewsPlain();  // the per-pixel reference
 // (1 - t) a + t b per channel, truncated; each channel clamped to 0..255 so
 // that a negative t cannot spill into the neighbouring channel.
