@@ -508,6 +508,14 @@ void InterlaceBata() {
 void ResampleWorkRow(int r, uint32_t* row) {
     const int width = 3 * out_width * view_num;
     const int sy = int(3 * r * y_scale);
-    const bool inside = Live(kSlotDisplay) && unsigned(sy) < unsigned(imageTable[kSlotDisplay].height);
-    for (int x = 0; x < width; ++x) row[x] = inside ? At(kSlotDisplay, int(x * x_scale), sy) : 0;
+    if (!Live(kSlotDisplay) || unsigned(sy) >= unsigned(imageTable[kSlotDisplay].height)) {
+        std::fill_n(row, std::max(0, width), 0u);
+        return;
+    }
+    const ImageSlot& disp = imageTable[kSlotDisplay];
+    const uint32_t* in = disp.bitmap->row32(sy);
+    for (int x = 0; x < width; ++x) {
+        const int sx = int(x * x_scale);
+        row[x] = unsigned(sx) < unsigned(disp.width) ? in[sx] : 0;
+    }
 }

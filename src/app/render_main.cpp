@@ -12,6 +12,7 @@
 
 #include "app/depth.h"
 #include "app/pipeline.h"
+#include "app/two_cores.h"
 #include "files/image_file.h"
 #include "frame/frame.h"
 #include "image/colour.h"
@@ -251,11 +252,16 @@ int main(int argc, char** argv) {
             for (int r0 = 0; r0 < H / 3; r0 += bandBlocks) {
                 const int r1 = std::min(H / 3, r0 + bandBlocks);
                 const auto b0 = Clock::now();
-                for (int r = r0; r < r1; ++r) ResampleWorkRow(r, band.data() + size_t(r - r0) * workRowWords);
+                SplitOverTwoCores(r1 - r0, 4, [&](int a0, int a1) {
+                    for (int r = r0 + a0; r < r0 + a1; ++r)
+                        ResampleWorkRow(r, band.data() + size_t(r - r0) * workRowWords);
+                });
                 resampleMs += ms(b0, Clock::now());
                 const WorkRowFn row = [&](int r) { return band.data() + size_t(r - r0) * workRowWords; };
-                if (bata_mode) InterlaceBataRows(row, int(workRowWords), px, r0, r1);
-                else InterlaceStableRows(row, int(workRowWords), px, r0, r1);
+                SplitOverTwoCores(r1 - r0, 4, [&](int a0, int a1) {
+                    if (bata_mode) InterlaceBataRows(row, int(workRowWords), px, r0 + a0, r0 + a1);
+                    else InterlaceStableRows(row, int(workRowWords), px, r0 + a0, r0 + a1);
+                });
             }
             t3 = t2 + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double, std::milli>(resampleMs));
         }
