@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <vector>
 
 #include "app/stereo_bt_rows.h"
@@ -179,59 +180,75 @@ int Search(RowSearch how, const uint8_t* left, const uint8_t* right, uint8_t* ou
     else
         search(0, H);
 
-    // B1: one-pixel vertical glitches, each column from the top (row by row
-    // is the same order for every column, and reads memory in order).
-    for (int y = 1; y <= H - 2; ++y) {
-        const uint8_t* above = &O(0, y - 1);
-        const uint8_t* below = &O(0, y + 1);
-        uint8_t* row = &O(0, y);
-        for (int x = 0; x < W; ++x) row[x] = above[x] == below[x] ? above[x] : row[x];
-    }
-    // B2: vertical intensity edges.
-    for (int x = 0; x < W; ++x) {
-        int y = 1;
-        while (y <= H - 2) {
-            if (Variation(Lp(x, y - 1), Lp(x, y), Lp(x, y + 1)) >= 5) {
-                F(x, y - 1) |= kFlag4, F(x, y) |= kFlag4, F(x, y + 1) |= kFlag4;
-                y += 2;
-            } else {
-                y += 1;
+    // The clean-up alternates between work along columns and along rows;
+    // each phase is split over the cores in the same way as the rows were.
+    auto split = [&](int n, const std::function<void(int, int)>& part) {
+        if (how == RowSearch::Lanes)
+            SplitOverTwoCores(n, 16, part);
+        else
+            part(0, n);
+    };
+    std::vector<int> runV(size_t(W) * size_t(H));
+    split(W, [&](int x0, int x1) {
+        // B1: one-pixel vertical glitches, each column from the top (row by
+        // row is the same order for every column, and reads memory in order).
+        for (int y = 1; y <= H - 2; ++y) {
+            const uint8_t* above = &O(0, y - 1);
+            const uint8_t* below = &O(0, y + 1);
+            uint8_t* row = &O(0, y);
+            for (int x = x0; x < x1; ++x) row[x] = above[x] == below[x] ? above[x] : row[x];
+        }
+        // B2: vertical intensity edges.
+        for (int x = x0; x < x1; ++x) {
+            int y = 1;
+            while (y <= H - 2) {
+                if (Variation(Lp(x, y - 1), Lp(x, y), Lp(x, y + 1)) >= 5) {
+                    F(x, y - 1) |= kFlag4, F(x, y) |= kFlag4, F(x, y + 1) |= kFlag4;
+                    y += 2;
+                } else {
+                    y += 1;
+                }
             }
         }
-    }
+        // B4: vertical run lengths; a single run in the last row counts 0.
+        std::vector<int> line;
+        for (int x = x0; x < x1; ++x) {
+            RunLengths(H, [&](int y) { return O(x, y); }, line);
+            if (line[size_t(H - 1)] == 1) line[size_t(H - 1)] = 0;
+            for (int y = 0; y < H; ++y) runV[size_t(y) * size_t(W) + size_t(x)] = line[size_t(y)];
+        }
+    });
     // B3: keep flag 4 only where both horizontal neighbours have it.
-    {
+    split(H, [&](int y0, int y1) {
         std::vector<uint8_t> had(static_cast<size_t>(W));
-        for (int y = 0; y < H; ++y) {
+        for (int y = y0; y < y1; ++y) {
             uint8_t* row = &F(0, y);
             std::copy(row, row + W, had.begin());
             for (int x = 1; x <= W - 2; ++x)
                 if (!(had[size_t(x) - 1] & had[size_t(x) + 1] & kFlag4)) row[x] &= uint8_t(~kFlag4);
         }
-    }
-    // B4, B5: vertical runs and propagation.
-    std::vector<int> runV(size_t(W) * size_t(H));
-    std::vector<int> line;
-    for (int x = 0; x < W; ++x) {
-        RunLengths(H, [&](int y) { return O(x, y); }, line);
-        if (H >= 2 && line[size_t(H - 1)] == 1) line[size_t(H - 1)] = 0;
-        if (H == 1 && line[0] == 1) line[0] = 0;
-        for (int y = 0; y < H; ++y) runV[size_t(y) * size_t(W) + size_t(x)] = line[size_t(y)];
-    }
-    for (int x = 0; x < W; ++x)
-        Propagate(
-            H, [&](int y) { return int(O(x, y)); }, [&](int y, int d) { O(x, y) = uint8_t(d); },
-            [&](int y) { return runV[size_t(y) * size_t(W) + size_t(x)]; },
-            [&](int y) { return (F(x, y) & kFlag4) != 0; }, p3, p4, p5);
+    });
+    // B5: vertical propagation.
+    split(W, [&](int x0, int x1) {
+        for (int x = x0; x < x1; ++x)
+            Propagate(
+                H, [&](int y) { return int(O(x, y)); }, [&](int y, int d) { O(x, y) = uint8_t(d); },
+                [&](int y) { return runV[size_t(y) * size_t(W) + size_t(x)]; },
+                [&](int y) { return (F(x, y) & kFlag4) != 0; }, p3, p4, p5);
+    });
     // B6, B7: horizontal runs on that result and propagation along rows.
-    for (int y = 0; y < H; ++y) {
-        RunLengths(W, [&](int x) { return O(x, y); }, line);
-        // A single run at the row's end keeps the vertical run length there.
-        if (line[size_t(W - 1)] == 1) line[size_t(W - 1)] = runV[size_t(y) * size_t(W) + size_t(W - 1)];
-        Propagate(
-            W, [&](int x) { return int(O(x, y)); }, [&](int x, int d) { O(x, y) = uint8_t(d); },
-            [&](int x) { return line[size_t(x)]; }, [&](int x) { return (F(x, y) & kFlag1) != 0; }, p3, p4, p5);
-    }
+    split(H, [&](int y0, int y1) {
+        std::vector<int> line;
+        for (int y = y0; y < y1; ++y) {
+            RunLengths(W, [&](int x) { return O(x, y); }, line);
+            // A single run at the row's end keeps the vertical run length there.
+            if (line[size_t(W - 1)] == 1) line[size_t(W - 1)] = runV[size_t(y) * size_t(W) + size_t(W - 1)];
+            Propagate(
+                W, [&](int x) { return int(O(x, y)); }, [&](int x, int d) { O(x, y) = uint8_t(d); },
+                [&](int x) { return line[size_t(x)]; }, [&](int x) { return (F(x, y) & kFlag1) != 0; }, p3, p4,
+                p5);
+        }
+    });
     return 0;
 }
 
