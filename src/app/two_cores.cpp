@@ -1,5 +1,6 @@
 #include "app/two_cores.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -17,9 +18,9 @@ public:
         wake_.notify_all();
         thread_.join();
     }
-    // One caller at a time; the others do their work alone.
-    bool TryTake() { return turn_.try_lock(); }
-    void Give() { turn_.unlock(); }
+    // One caller at a time; the others (a nested call too) do their work alone.
+    bool TryTake() { return !busy_.exchange(true, std::memory_order_acquire); }
+    void Give() { busy_.store(false, std::memory_order_release); }
 
     void Start(const std::function<void()>* job) {
         {
@@ -47,7 +48,7 @@ private:
         }
     }
 
-    std::mutex turn_;
+    std::atomic<bool> busy_{false};
     std::mutex mutex_;
     std::condition_variable wake_;
     const std::function<void()>* job_ = nullptr;
