@@ -35,11 +35,7 @@ void SearchRow(const uint8_t* L, const uint8_t* R, const uint8_t* flags, uint8_t
                int p2, RowWork& w) {
     w.lo.resize(size_t(W));
     w.hi.resize(size_t(W));
-    for (int k = 0; k <= W - 2; ++k) {
-        const int c = R[k], next = (R[k] + R[k + 1]) >> 1, prev = k == 0 ? R[0] : (R[k - 1] + R[k]) >> 1;
-        w.lo[size_t(k)] = std::min({c, next, prev});
-        w.hi[size_t(k)] = std::max({c, next, prev});
-    }
+    for (int k = 0; k <= W - 2; ++k) RightRange(R, k, &w.lo[size_t(k)], &w.hi[size_t(k)]);
     w.lo[size_t(W - 1)] = w.lo[size_t(W - 2)], w.hi[size_t(W - 1)] = w.hi[size_t(W - 2)];
     const int st = D + 3;
     w.sum.resize(size_t(st) * size_t(W));
@@ -89,24 +85,9 @@ void SearchRow(const uint8_t* L, const uint8_t* R, const uint8_t* flags, uint8_t
             t[i] = chosen;
         }
     }
-    // Back-tracking from the cheapest end, the smallest disparity on a tie.
-    auto S = [&](int i, int x) { return sum[size_t(x) * st + size_t(i)]; };
-    auto T = [&](int i, int x) { return step[size_t(x) * st + size_t(i)]; };
-    int i = 1;
-    const int top = std::min(W, D + 1);
-    for (int k = 2; k <= top; ++k)
-        if (S(k, W - 1) < S(i, W - 1)) i = k;
-    int x = W - 1;
-    while (x >= 1) {
-        O[x] = uint8_t(i - 1);
-        while (T(i, x) == kUp) ++i;
-        if (T(i, x) == kDiag) {
-            const int start = x;
-            while (T(i, x) == kDiag) --i, --x;
-            for (int c = x; c < start; ++c) O[c] = uint8_t(i - 1);
-        }
-        --x;
-    }
+    BackTrack(
+        W, D, [&](int i) { return sum[size_t(W - 1) * st + size_t(i)]; },
+        [&](int i, int x) { return step[size_t(x) * st + size_t(i)]; }, O);
 }
 
 // Run lengths of equal values along a line of n values.

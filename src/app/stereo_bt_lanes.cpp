@@ -55,9 +55,9 @@ void Gather(const Rows& r, int y0, int count, int lanes, const Group& g, int U) 
         const uint8_t* fl = r.flags + y * size_t(W);
         auto at = [&](V* a, int x) -> int32_t& { return a[size_t(x) * size_t(U) + size_t(u)][e]; };
         for (int k = 0; k <= W - 2; ++k) {
-            const int c = R[k], next = (R[k] + R[k + 1]) >> 1, prev = k == 0 ? R[0] : (R[k - 1] + R[k]) >> 1;
-            at(g.lo, k) = std::min(c, std::min(next, prev));
-            at(g.hi, k) = std::max(c, std::max(next, prev));
+            int lo, hi;
+            RightRange(R, k, &lo, &hi);
+            at(g.lo, k) = lo, at(g.hi, k) = hi;
         }
         at(g.lo, W - 1) = at(g.lo, W - 2);
         at(g.hi, W - 1) = at(g.hi, W - 2);
@@ -151,27 +151,6 @@ template <int U>
 void Programme1(const Rows& r, const Group& g) { Programme<1>(r, g); }
 void Programme2(const Rows& r, const Group& g) { Programme<2>(r, g); }
 
-// One lane's path back from the cheapest end, as in the one-row version.
-void BackTrack(const Rows& r, const Group& g, int U, int lane, uint8_t* O) {
-    const int W = r.W, D = r.D, st = D + 3, u = lane / kWidth, e = lane % kWidth;
-    auto T = [&](int i, int x) { return g.table[(size_t(x) * size_t(st) + size_t(i)) * size_t(U) + size_t(u)][e]; };
-    auto S = [&](int i) { return g.sumA[size_t(i) * size_t(U) + size_t(u)][e]; };
-    int i = 1;
-    for (int k = 2; k <= std::min(W, D + 1); ++k)
-        if (S(k) < S(i)) i = k;
-    int x = W - 1;
-    while (x >= 1) {
-        O[x] = uint8_t(i - 1);
-        while (T(i, x) == kUp) ++i;
-        if (T(i, x) == kDiag) {
-            const int start = x;
-            while (T(i, x) == kDiag) --i, --x;
-            for (int c = x; c < start; ++c) O[c] = uint8_t(i - 1);
-        }
-        --x;
-    }
-}
-
 }  // namespace
 
 void SearchRowsLanes(const Rows& r, int y0, int y1, Isa isa) {
@@ -185,6 +164,8 @@ void SearchRowsLanes(const Rows& r, int y0, int y1, Isa isa) {
 #if defined(__x86_64__)
     static const bool hasAvx2 = __builtin_cpu_supports("avx2");
     const bool avx2 = hasAvx2 && isa == Isa::Best;
+#else
+    (void)isa;
 #endif
     // Two vectors while more than one is left to fill, then one.
     for (int y = y0; y < y1;) {
@@ -196,8 +177,13 @@ void SearchRowsLanes(const Rows& r, int y0, int y1, Isa isa) {
         else
 #endif
             (vectors == 2 ? Programme2 : Programme1)(r, g);
-        for (int lane = 0; lane < count; ++lane)
-            BackTrack(r, g, vectors, lane, r.out + size_t(y + lane) * size_t(r.stride));
+        for (int lane = 0; lane < count; ++lane) {
+            const size_t v = size_t(vectors), u = size_t(lane / kWidth), e = size_t(lane % kWidth);
+            BackTrack(
+                r.W, r.D, [&](int i) { return g.sumA[size_t(i) * v + u][e]; },
+                [&](int i, int x) { return g.table[(size_t(x) * st + size_t(i)) * v + u][e]; },
+                r.out + size_t(y + lane) * size_t(r.stride));
+        }
         y += count;
     }
 }
