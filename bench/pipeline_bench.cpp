@@ -126,7 +126,7 @@ void BM_SynthesiseViews(benchmark::State& st) {
     st.SetLabel(fast ? "fast" : "plain");
     TearDownPass();
 }
-BENCHMARK(BM_SynthesiseViews)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SynthesiseViews)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_PassAfterDepth(benchmark::State& st) {
     const bool fast = st.range(0) != 0;

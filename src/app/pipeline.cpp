@@ -128,53 +128,60 @@ void SynthesiseViews() {
     auto basePx = [&](int x, int y) -> uint32_t {
         return unsigned(x) < unsigned(base.width) && unsigned(y) < unsigned(base.height) ? base.bitmap->row32(y)[x] : 0;
     };
-    static std::vector<int> disparity;
-    if (disparity.size() < size_t(w) + 1) disparity.resize(size_t(w) + 1);
-    auto view = [&](int a, int b, bool leftward) {
-        const int x0 = w * a;
-        for (int y = 0; y < h && y < dh; ++y) {
+    // Rows are independent; within a row the views go in the pass order, so
+    // later writes still win. Half the rows on each core.
+    const int rows = std::min(std::max(h, base.height), dh);
+    SplitOverTwoCores(rows, 8, [&](int y0, int y1) {
+        thread_local std::vector<int> disparity;
+        if (disparity.size() < size_t(w)) disparity.resize(size_t(w));
+        for (int y = y0; y < y1; ++y) {
             uint32_t* out = disp.bitmap->row32(y);
-            const uint32_t* dep = depth.bitmap->row32(y);
-            for (int x = 0; x < w; ++x) {
-                const uint32_t c = dep[x];
-                disparity[size_t(x)] = int(std::max({(c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF}));
-            }
             auto put = [&](int x, uint32_t c) {
                 if (unsigned(x) < unsigned(dw)) out[x] = c;
             };
-            if (leftward) {
+            if (y < h) {
+                const uint32_t* dep = depth.bitmap->row32(y);
                 for (int x = 0; x < w; ++x) {
-                    const int v = disparity[size_t(x)], d = v * b / 256;
-                    put(x0 + x - d, basePx(x, y));
-                    const int vn = x + 1 < w ? disparity[size_t(x) + 1] : 0;
-                    if (vn < v) {
-                        const int gap = d - vn * b / 256;
-                        const uint32_t fill = x + 1 < w ? basePx(x + 1, y) : 0;
-                        for (int j = std::max(1, d - x); j <= gap; ++j) put(x0 + x - d + j, fill);
-                    }
-                }
-            } else {
-                for (int x = w - 1; x >= 0; --x) {
-                    const int v = disparity[size_t(x)], d = v * b / 256;
-                    put(x0 + x + d, basePx(x, y));
-                    const int vp = x > 0 ? disparity[size_t(x) - 1] : 0;
-                    if (vp < v) {
-                        const int gap = d - vp * b / 256;
-                        const uint32_t fill = x > 0 ? basePx(x - 1, y) : 0;
-                        for (int j = 1; j <= gap; ++j) put(x0 + x + d - j, fill);
-                    }
+                    const uint32_t c = dep[x];
+                    disparity[size_t(x)] = int(std::max({(c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF}));
                 }
             }
+            // View a, b = its shift, moved left of the centre or right of it.
+            auto view = [&](int a, int b, bool leftward) {
+                const int x0 = w * a;
+                if (leftward) {
+                    for (int x = 0; x < w; ++x) {
+                        const int v = disparity[size_t(x)], d = v * b / 256;
+                        put(x0 + x - d, basePx(x, y));
+                        const int vn = x + 1 < w ? disparity[size_t(x) + 1] : 0;
+                        if (vn < v) {
+                            const int gap = d - vn * b / 256;
+                            const uint32_t fill = x + 1 < w ? basePx(x + 1, y) : 0;
+                            for (int j = std::max(1, d - x); j <= gap; ++j) put(x0 + x - d + j, fill);
+                        }
+                    }
+                } else {
+                    for (int x = w - 1; x >= 0; --x) {
+                        const int v = disparity[size_t(x)], d = v * b / 256;
+                        put(x0 + x + d, basePx(x, y));
+                        const int vp = x > 0 ? disparity[size_t(x) - 1] : 0;
+                        if (vp < v) {
+                            const int gap = d - vp * b / 256;
+                            const uint32_t fill = x > 0 ? basePx(x - 1, y) : 0;
+                            for (int j = 1; j <= gap; ++j) put(x0 + x + d - j, fill);
+                        }
+                    }
+                }
+            };
+            if (y < h)
+                for (int a = 0; a < half; ++a) view(a, (half - a) * shift_max, true);
+            // The centre view: the base picture copied in at its place.
+            if (y < base.height)
+                for (int x = 0; x < base.width; ++x) put(base.width * half + x, base.bitmap->row32(y)[x]);
+            if (y < h)
+                for (int k = 1; k <= half; ++k) view(half + k, k * shift_max, false);
         }
-    };
-    for (int a = 0; a < half; ++a) view(a, (half - a) * shift_max, true);
-    // The centre view: the base picture copied in at its place.
-    for (int y = 0; y < base.height && y < dh; ++y)
-        for (int x = 0; x < base.width; ++x) {
-            const int tx = base.width * half + x;
-            if (unsigned(tx) < unsigned(dw)) disp.bitmap->row32(y)[tx] = base.bitmap->row32(y)[x];
-        }
-    for (int k = 1; k <= half; ++k) view(half + k, k * shift_max, false);
+    });
 }
 
 void ResampleViewsPlain() {

@@ -26,7 +26,7 @@ void ORV_PutPixelBlock(const void* pixels, int x, int width, int height);
 void SynthesiseLeftView(int a, int b);
 void SynthesiseRightView(int a, int b);
 // The pass order: left views, the centre, right views.
-void SynthesiseViews();       // fast: direct rows, disparities read once per row
+void SynthesiseViews();       // fast: direct rows, disparities read once per row, both cores
 void SynthesiseViewsPlain();  // the per-pixel reference
 
 void ResampleViews();       // fast: column table, repeated rows copied, both cores
