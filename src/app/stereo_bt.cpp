@@ -133,7 +133,9 @@ void EdgeFlags(const uint8_t* L, const uint8_t* R, uint8_t* fl, int W) {
     for (int j = std::max(0, W - 3); j < W; ++j) fl[j] = kFlag1;
 }
 
-enum class RowSearch { Plain, Lanes };
+// Fast: rows in vector lanes where the processor has them, else a row at a
+// time; either way on both cores.
+enum class RowSearch { Plain, Fast };
 
 int Search(RowSearch how, const uint8_t* left, const uint8_t* right, uint8_t* out, int W, int H, int stride, int D,
            double p1d, double p2d, double p3d, double p4d, double p5d) {
@@ -146,25 +148,26 @@ int Search(RowSearch how, const uint8_t* left, const uint8_t* right, uint8_t* ou
     auto O = [&](int x, int y) -> uint8_t& { return out[size_t(y) * size_t(stride) + size_t(x)]; };
 
     const Rows rows{left, right, flags.data(), out, W, stride, D, p1, p2};
+    const bool lanes = how == RowSearch::Fast && LanesAvailable();
     auto search = [&](int y0, int y1) {
         for (int y = y0; y < y1; ++y)
             EdgeFlags(left + size_t(y) * size_t(stride), right + size_t(y) * size_t(stride), &F(0, y), W);
-        if (how == RowSearch::Plain)
-            SearchRowsPlain(rows, y0, y1);
-        else
+        if (lanes)
             SearchRowsLanes(rows, y0, y1);
+        else
+            SearchRowsPlain(rows, y0, y1);
     };
     // Rows are independent until the clean-up: both cores take half, split
     // where a group of lanes ends.
-    if (how == RowSearch::Lanes)
-        SplitOverTwoCores(H, kLanes / 2, search);
+    if (how == RowSearch::Fast)
+        SplitOverTwoCores(H, lanes ? kLanes / 2 : 1, search);
     else
         search(0, H);
 
     // The clean-up alternates between work along columns and along rows;
     // each phase is split over the cores in the same way as the rows were.
     auto split = [&](int n, const std::function<void(int, int)>& part) {
-        if (how == RowSearch::Lanes)
+        if (how == RowSearch::Fast)
             SplitOverTwoCores(n, 16, part);
         else
             part(0, n);
@@ -245,7 +248,7 @@ void stereo_bt::SearchRowsPlain(const Rows& r, int y0, int y1) {
 
 int FindStereoCorrespondenceBT(const uint8_t* left, const uint8_t* right, uint8_t* out, int W, int H, int stride,
                                int D, double p1, double p2, double p3, double p4, double p5) {
-    return Search(RowSearch::Lanes, left, right, out, W, H, stride, D, p1, p2, p3, p4, p5);
+    return Search(RowSearch::Fast, left, right, out, W, H, stride, D, p1, p2, p3, p4, p5);
 }
 
 int FindStereoCorrespondenceBTPlain(const uint8_t* left, const uint8_t* right, uint8_t* out, int W, int H,

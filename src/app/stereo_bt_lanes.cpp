@@ -11,6 +11,9 @@
 #include "app/stereo_bt_rows.h"
 
 namespace stereo_bt {
+
+#if defined(__x86_64__)
+
 namespace {
 
 // GCC's generic vectors: 8 x int32, one AVX2 register (two SSE ones).
@@ -78,7 +81,7 @@ using Bytes32 = int8_t __attribute__((vector_size(32)));
 
 // The table, column by column, for U vectors of rows; only two columns of
 // sums and steps are kept, the steps of all columns as bytes. Inlined into
-// one function per instruction set below: no vector crosses a call.
+// the AVX2 functions below: no vector crosses a call.
 template <int U>
 [[gnu::always_inline]] inline void Programme(const Rows& r, const Group& g) {
     const int W = r.W, D = r.D, st = D + 3;
@@ -144,16 +147,17 @@ template <int U>
     if (sp != g.sumA) std::memcpy(g.sumA, sp, sizeof(V) * size_t(st) * U);
 }
 
-#if defined(__x86_64__)
-[[gnu::target("avx2")]] void Programme1Avx2(const Rows& r, const Group& g) { Programme<1>(r, g); }
-[[gnu::target("avx2")]] void Programme2Avx2(const Rows& r, const Group& g) { Programme<2>(r, g); }
-#endif
-void Programme1(const Rows& r, const Group& g) { Programme<1>(r, g); }
-void Programme2(const Rows& r, const Group& g) { Programme<2>(r, g); }
+[[gnu::target("avx2")]] void Programme1(const Rows& r, const Group& g) { Programme<1>(r, g); }
+[[gnu::target("avx2")]] void Programme2(const Rows& r, const Group& g) { Programme<2>(r, g); }
 
 }  // namespace
 
-void SearchRowsLanes(const Rows& r, int y0, int y1, Isa isa) {
+bool LanesAvailable() {
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    return avx2;
+}
+
+void SearchRowsLanes(const Rows& r, int y0, int y1) {
     if (y1 <= y0) return;
     thread_local GroupWork work;
     const size_t W = size_t(r.W), st = size_t(r.D + 3), U = kMaxVectors;
@@ -161,22 +165,11 @@ void SearchRowsLanes(const Rows& r, int y0, int y1, Isa isa) {
                   work.f2.get(W * U),       work.left.get(W * U),     work.sums[0].get(st * U),
                   work.sums[1].get(st * U), work.steps[0].get(st * U), work.steps[1].get(st * U),
                   work.table.get(W * st * U)};
-#if defined(__x86_64__)
-    static const bool hasAvx2 = __builtin_cpu_supports("avx2");
-    const bool avx2 = hasAvx2 && isa == Isa::Best;
-#else
-    (void)isa;
-#endif
     // Two vectors while more than one is left to fill, then one.
     for (int y = y0; y < y1;) {
         const int count = std::min(kLanes, y1 - y), vectors = count > kWidth ? 2 : 1;
         Gather(r, y, count, vectors * kWidth, g, vectors);
-#if defined(__x86_64__)
-        if (avx2)
-            (vectors == 2 ? Programme2Avx2 : Programme1Avx2)(r, g);
-        else
-#endif
-            (vectors == 2 ? Programme2 : Programme1)(r, g);
+        (vectors == 2 ? Programme2 : Programme1)(r, g);
         for (int lane = 0; lane < count; ++lane) {
             const size_t v = size_t(vectors), u = size_t(lane / kWidth), e = size_t(lane % kWidth);
             BackTrack(
@@ -187,5 +180,12 @@ void SearchRowsLanes(const Rows& r, int y0, int y1, Isa isa) {
         y += count;
     }
 }
+
+#else
+
+bool LanesAvailable() { return false; }
+void SearchRowsLanes(const Rows&, int, int) {}
+
+#endif
 
 }  // namespace stereo_bt

@@ -56,11 +56,11 @@ void BackTrack(int W, int D, Sum sum, Step step, uint8_t* O) {
 // Rows [y0, y1), one at a time.
 void SearchRowsPlain(const Rows& rows, int y0, int y1);
 // Rows [y0, y1) in groups of up to kLanes rows, one row per vector lane;
-// a group of kLanes / 2 rows or fewer costs half as much.
+// a group of kLanes / 2 rows or fewer costs half as much. Only where
+// LanesAvailable(): the lanes need AVX2 (split into narrower registers by
+// the compiler they are slower than one row at a time).
 constexpr int kLanes = 16;
-// The code the lanes run on: the best the processor offers, or the
-// baseline every x86-64 has (so that both are tested on any machine).
-enum class Isa { Best, Baseline };
-void SearchRowsLanes(const Rows& rows, int y0, int y1, Isa isa = Isa::Best);
+bool LanesAvailable();
+void SearchRowsLanes(const Rows& rows, int y0, int y1);
 
 }  // namespace stereo_bt
