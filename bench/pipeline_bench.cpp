@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include <fstream>
+#include <utility>
 #include <vector>
 
 #include "app/pipeline.h"
@@ -87,37 +88,28 @@ void TearDownPass() {
     plat::shutdown();
 }
 
-// Resampling "display" into "lenti-work" at the defaults (800 x 480, 9 views)
-// and at 1920 x 1240: the fast version against the plain reference.
-void BM_ResampleViews(benchmark::State& st) {
-    const bool fast = st.range(0) != 0;
+// One stage at the defaults (800 x 480, 9 views) and at 1920 x 1240: the
+// fast version (argument 1) against the plain reference (0).
+void Stage(benchmark::State& st, void (*fast)(), void (*plain)()) {
+    const bool isFast = st.range(0) != 0;
     SetUpPass(int(st.range(1)), int(st.range(2)));
-    for (auto _ : st) fast ? ResampleViews() : ResampleViewsPlain();
-    st.SetLabel(std::string(fast ? "fast " : "plain ") + std::to_string(out_width) + "x" + std::to_string(out_height));
+    for (auto _ : st) isFast ? fast() : plain();
+    st.SetLabel(std::string(isFast ? "fast " : "plain ") + std::to_string(out_width) + "x" + std::to_string(out_height));
     TearDownPass();
 }
-BENCHMARK(BM_ResampleViews)->Args({0, 800, 480})->Args({1, 800, 480})->Args({0, 1920, 1240})
-    ->Args({1, 1920, 1240})->Unit(benchmark::kMillisecond)->UseRealTime();
+void StageSizes(benchmark::internal::Benchmark* b) {
+    for (const auto& size : {std::pair{800, 480}, std::pair{1920, 1240}})
+        for (int fast : {0, 1}) b->Args({fast, size.first, size.second});
+    b->Unit(benchmark::kMillisecond)->UseRealTime();
+}
 
-void BM_InterlaceStable(benchmark::State& st) {
-    const bool fast = st.range(0) != 0;
-    SetUpPass(int(st.range(1)), int(st.range(2)));
-    for (auto _ : st) fast ? InterlaceStable() : InterlaceStablePlain();
-    st.SetLabel(std::string(fast ? "fast " : "plain ") + std::to_string(out_width) + "x" + std::to_string(out_height));
-    TearDownPass();
-}
-BENCHMARK(BM_InterlaceStable)->Args({0, 800, 480})->Args({1, 800, 480})->Args({0, 1920, 1240})
-    ->Args({1, 1920, 1240})->Unit(benchmark::kMillisecond)->UseRealTime();
-
-void BM_InterlaceBata(benchmark::State& st) {
-    const bool fast = st.range(0) != 0;
-    SetUpPass(int(st.range(1)), int(st.range(2)));
-    for (auto _ : st) fast ? InterlaceBata() : InterlaceBataPlain();
-    st.SetLabel(std::string(fast ? "fast " : "plain ") + std::to_string(out_width) + "x" + std::to_string(out_height));
-    TearDownPass();
-}
-BENCHMARK(BM_InterlaceBata)->Args({0, 800, 480})->Args({1, 800, 480})->Args({0, 1920, 1240})
-    ->Args({1, 1920, 1240})->Unit(benchmark::kMillisecond)->UseRealTime();
+// Resampling "display" into "lenti-work", then either interlacer.
+void BM_ResampleViews(benchmark::State& st) { Stage(st, ResampleViews, ResampleViewsPlain); }
+BENCHMARK(BM_ResampleViews)->Apply(StageSizes);
+void BM_InterlaceStable(benchmark::State& st) { Stage(st, InterlaceStable, InterlaceStablePlain); }
+BENCHMARK(BM_InterlaceStable)->Apply(StageSizes);
+void BM_InterlaceBata(benchmark::State& st) { Stage(st, InterlaceBata, InterlaceBataPlain); }
+BENCHMARK(BM_InterlaceBata)->Apply(StageSizes);
 
 void BM_SynthesiseViews(benchmark::State& st) {
     SetUpPass(800, 480);
