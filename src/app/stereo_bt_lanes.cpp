@@ -56,7 +56,10 @@ void Gather(const Rows& r, int y0, int count, int lanes, const Group& g, int U) 
         const uint8_t* L = r.left + y * size_t(r.stride);
         const uint8_t* R = r.right + y * size_t(r.stride);
         const uint8_t* fl = r.flags + y * size_t(W);
-        auto at = [&](V* a, int x) -> int32_t& { return a[size_t(x) * size_t(U) + size_t(u)][e]; };
+        // A lane's word (a pointer: not every compiler binds a reference to a vector element).
+        auto at = [&](V* a, int x) -> int32_t& {
+            return reinterpret_cast<int32_t*>(a + size_t(x) * size_t(U) + size_t(u))[e];
+        };
         for (int k = 0; k <= W - 2; ++k) {
             int lo, hi;
             RightRange(R, k, &lo, &hi);
