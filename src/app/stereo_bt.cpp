@@ -142,12 +142,21 @@ int Search(RowSearch how, const uint8_t* left, const uint8_t* right, uint8_t* ou
     if (!left || !right || !out || W <= 0 || H <= 0 || stride < W || D < 1 || D > 255 || D >= W) return -1;
     const int p1 = Param(p1d, 25), p2 = Param(p2d, 5), p3 = Param(p3d, 12), p4 = Param(p4d, 15),
               p5 = Param(p5d, 25);
-    std::vector<uint8_t> flags(size_t(W) * size_t(H), 0);
+    // Working storage is kept per calling thread: a pass allocates nothing
+    // once the sizes have been seen.
+    // (The helper thread that takes half of each phase has its own
+    // thread-locals: it reaches these through the pointers.)
+    thread_local std::vector<uint8_t> flagStore;
+    thread_local std::vector<int> runStore;
+    flagStore.assign(size_t(W) * size_t(H), 0);
+    runStore.resize(size_t(W) * size_t(H));
+    uint8_t* const flags = flagStore.data();
+    int* const runV = runStore.data();
     auto F = [&](int x, int y) -> uint8_t& { return flags[size_t(y) * size_t(W) + size_t(x)]; };
     auto Lp = [&](int x, int y) { return int(left[size_t(y) * size_t(stride) + size_t(x)]); };
     auto O = [&](int x, int y) -> uint8_t& { return out[size_t(y) * size_t(stride) + size_t(x)]; };
 
-    const Rows rows{left, right, flags.data(), out, W, stride, D, p1, p2};
+    const Rows rows{left, right, flags, out, W, stride, D, p1, p2};
     const bool lanes = how == RowSearch::Fast && LanesAvailable();
     auto search = [&](int y0, int y1) {
         for (int y = y0; y < y1; ++y)
@@ -172,7 +181,6 @@ int Search(RowSearch how, const uint8_t* left, const uint8_t* right, uint8_t* ou
         else
             part(0, n);
     };
-    std::vector<int> runV(size_t(W) * size_t(H));
     split(W, [&](int x0, int x1) {
         // B1: one-pixel vertical glitches, each column from the top (row by
         // row is the same order for every column, and reads memory in order).
@@ -195,7 +203,7 @@ int Search(RowSearch how, const uint8_t* left, const uint8_t* right, uint8_t* ou
             }
         }
         // B4: vertical run lengths; a single run in the last row counts 0.
-        std::vector<int> line;
+        thread_local std::vector<int> line;
         for (int x = x0; x < x1; ++x) {
             RunLengths(H, [&](int y) { return O(x, y); }, line);
             if (line[size_t(H - 1)] == 1) line[size_t(H - 1)] = 0;
@@ -204,7 +212,8 @@ int Search(RowSearch how, const uint8_t* left, const uint8_t* right, uint8_t* ou
     });
     // B3: keep flag 4 only where both horizontal neighbours have it.
     split(H, [&](int y0, int y1) {
-        std::vector<uint8_t> had(static_cast<size_t>(W));
+        thread_local std::vector<uint8_t> had;
+        had.resize(size_t(W));
         for (int y = y0; y < y1; ++y) {
             uint8_t* row = &F(0, y);
             std::copy(row, row + W, had.begin());
@@ -222,7 +231,7 @@ int Search(RowSearch how, const uint8_t* left, const uint8_t* right, uint8_t* ou
     });
     // B6, B7: horizontal runs on that result and propagation along rows.
     split(H, [&](int y0, int y1) {
-        std::vector<int> line;
+        thread_local std::vector<int> line;
         for (int y = y0; y < y1; ++y) {
             RunLengths(W, [&](int x) { return O(x, y); }, line);
             // A single run at the row's end keeps the vertical run length there.
